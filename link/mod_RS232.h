@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Link_View.h"
+#include "Serial_Control.h"
+#include "Window_System.h"
+#include "mod_RS232_COD.h"
+#include "mod_variabili.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Frames: one char per byte. The checksum makes all bytes of a frame add up to 0xFF.
+std::uint8_t Frame_Checksum(std::string_view bytes_before);
+std::string Find_Module_Request();
+std::string Write_Block_Request(const std::vector<std::uint8_t>& eeprom_image, std::size_t block);
+std::string Reset_PIC_Request();
+// At least `length` bytes, the echo in byte 0 and the checksum in byte length-1.
+bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t length);
+// "0x87; 0x00; 0x78\r\n"
+std::string Log_Line(std::string_view frame);
+
+// What a run did on the line, for the command line's summary.
+struct Link_Statistics {
+    int Requests = 0;
+    int Retries = 0; // attempts after the first of a request
+    std::size_t Bytes_Sent = 0;
+    std::size_t Bytes_Received = 0;
+};
+
+// The three link steps and the receive handler, over the serial control RS232_Interface.
+// Everything runs on the user-interface thread; waits yield to the event loop.
+class RS232_Link {
+  public:
+    RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
+               Millisecond_Clock& clock, Link_View& view);
+
+    // The OnComm handler: appends received characters to Rx_Buffer.
+    void RS232_Interface_OnComm();
+
+    bool Find_Module();
+    bool Write_EEPROM();
+    bool Reset_PIC();
+
+    void Log_Sent(const std::string& frame);
+    void Log_Received(const std::string& frame);
+
+    // Ends the running step at its next wait, in any step, without a message: for a window that
+    // closes mid-run and for Ctrl-C on the command line. Cleared by Clear_Abort.
+    void Request_Abort() { abort_ = true; }
+    bool Abort_Requested() const { return abort_; }
+    void Clear_Abort() { abort_ = false; }
+
+    // True when the last step ended because the port went away.
+    bool Port_Lost() const { return port_lost_; }
+
+    const Link_Statistics& Statistics() const { return stats_; }
+    void Reset_Statistics() { stats_ = {}; }
+
+  private:
+    Program_Data& data_;
+    Serial_Control& port_;
+    Window_System& ws_;
+    Millisecond_Clock& clock_;
+    Link_View& view_;
+    bool abort_ = false;
+    bool port_lost_ = false;
+    Link_Statistics stats_;
+};

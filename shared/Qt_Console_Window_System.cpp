@@ -1,0 +1,42 @@
+#include "Qt_Console_Window_System.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <ostream>
+
+void Qt_Yield(QTimer& wake, std::uint32_t max_wait_ms) {
+    if (max_wait_ms == 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    // The single-shot timer bounds the blocking wait: the dispatcher sleeps in the system's
+    // poll until a serial notifier, a window event or this timer wakes it.
+    wake.setSingleShot(true);
+    wake.start(static_cast<int>(max_wait_ms));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    wake.stop();
+}
+
+Qt_Console_Window_System::Qt_Console_Window_System(std::ostream& messages)
+    : messages_(messages) {}
+
+void Qt_Console_Window_System::Message_Box(const std::string& text, const std::string& title,
+                                           Message_Icon) {
+    std::string shown = text;
+    for (std::size_t at = shown.find("\r\n"); at != std::string::npos; at = shown.find("\r\n")) {
+        shown.replace(at, 2, "\n");
+    }
+    messages_ << title << ": " << shown << std::endl;
+}
+
+void Qt_Console_Window_System::Yield(std::uint32_t max_wait_ms) { Qt_Yield(wake_, max_wait_ms); }
+
+std::string Qt_Console_Window_System::Program_Folder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+bool Qt_Console_Window_System::File_Exists(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).isFile();
+}
