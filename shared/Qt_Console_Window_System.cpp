@@ -24,9 +24,12 @@ Qt_Console_Window_System::Qt_Console_Window_System(std::ostream& messages)
 
 void Qt_Console_Window_System::Message_Box(const std::string& text, const std::string& title,
                                            Message_Icon) {
-    std::string shown = text;
-    for (std::size_t at = shown.find("\r\n"); at != std::string::npos; at = shown.find("\r\n")) {
-        shown.replace(at, 2, "\n");
+    // A terminal wants a bare line feed where the message box breaks its line.
+    std::string shown;
+    for (char c : text) {
+        if (c != '\r') {
+            shown += c;
+        }
     }
     messages_ << title << ": " << shown << std::endl;
 }
