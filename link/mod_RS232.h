@@ -35,6 +35,10 @@ class RS232_Link {
   public:
     RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
                Millisecond_Clock& clock, Link_View& view);
+    // Unhooks the receive handler, so the port never calls into a link that is gone.
+    ~RS232_Link();
+    RS232_Link(const RS232_Link&) = delete;
+    RS232_Link& operator=(const RS232_Link&) = delete;
 
     // The OnComm handler: appends received characters to Rx_Buffer.
     void RS232_Interface_OnComm();
@@ -59,6 +63,22 @@ class RS232_Link {
     void Reset_Statistics() { stats_ = {}; }
 
   private:
+    // How one request of a step ended.
+    enum class Step_Result { Answered, Failed, Interrupted };
+    // How one attempt of a request ended.
+    enum class Attempt_Result { Valid, Invalid, Interrupted, Port_Gone };
+    struct Step_Rules {
+        std::size_t Reply_Length;
+        bool Polls_Stop;
+        bool Logs_Reply;
+        const char* Failure_Text;
+    };
+
+    Step_Result Exchange(const std::string& request, const Step_Rules& rules);
+    Attempt_Result Attempt(const std::string& request, const Step_Rules& rules);
+    void Report_Failure(const char* failure_text);
+    void Increment_Counter(Link_View::Counter which);
+
     Program_Data& data_;
     Serial_Control& port_;
     Window_System& ws_;

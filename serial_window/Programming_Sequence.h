@@ -31,6 +31,9 @@ class Programming_Sequence {
     bool Running() const { return running_; }
 
   private:
+    // Steps 7 to 9 of a run: compile, find, write and the reset rule.
+    Run_Outcome Program_Module();
+
     Program_Data& data_;
     RS232_Link& link_;
     Window_System& ws_;

@@ -1,0 +1,173 @@
+#include "mod_RS232.h"
+
+#include <algorithm>
+#include <charconv>
+
+RS232_Link::RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
+                       Millisecond_Clock& clock, Link_View& view)
+    : data_(data), port_(port), ws_(ws), clock_(clock), view_(view) {
+    port_.Set_OnComm([this] { RS232_Interface_OnComm(); });
+}
+
+RS232_Link::~RS232_Link() {
+    port_.Set_OnComm(nullptr);
+}
+
+void RS232_Link::RS232_Interface_OnComm() {
+    if (port_.CommEvent() != comEvReceive) {
+        return;
+    }
+    // The handler runs from the event loop: a failing read must leave the buffer as it was
+    // rather than escape into the loop.
+    try {
+        data_.Rx_Buffer += port_.Input();
+    } catch (...) {
+    }
+    if (data_.Rx_Buffer.size() <= 255) {
+        data_.Rx_Count = static_cast<std::uint8_t>(data_.Rx_Buffer.size());
+    }
+}
+
+bool RS232_Link::Find_Module() {
+    port_lost_ = false;
+    view_.Set_Counter_Text(Link_View::Counter::Sent, "0");
+    view_.Set_Counter_Text(Link_View::Counter::Received, "0");
+    view_.Set_Log_Text("");
+    view_.Set_Progress(0);
+    const Step_Rules rules{Find_Module_Reply_Length, false, true, Find_Module_Failure};
+    return Exchange(Find_Module_Request(), rules) == Step_Result::Answered;
+}
+
+bool RS232_Link::Write_EEPROM() {
+    port_lost_ = false;
+    data_.Stop_Request = false;
+    const Step_Rules rules{Acknowledge_Length, true, true, Write_EEPROM_Failure};
+    const std::size_t blocks = data_.EEPROM_Image.size() / Block_Size;
+    for (std::size_t k = 0; k < blocks; ++k) {
+        if (abort_) {
+            return false;
+        }
+        view_.Set_Progress(static_cast<double>(k));
+        ws_.Yield(0);
+        if (abort_) {
+            return false;
+        }
+        if (Exchange(Write_Block_Request(data_.EEPROM_Image, k), rules) != Step_Result::Answered) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RS232_Link::Reset_PIC() {
+    port_lost_ = false;
+    const Step_Rules rules{Acknowledge_Length, false, false, Reset_PIC_Failure};
+    return Exchange(Reset_PIC_Request(), rules) == Step_Result::Answered;
+}
+
+void RS232_Link::Log_Sent(const std::string& frame) {
+    const std::string line = Log_Line(frame);
+    view_.Set_Log_Text(line);
+    view_.Set_Log_Colour(0, line.size(), Log_Colour_Sent);
+}
+
+void RS232_Link::Log_Received(const std::string& frame) {
+    const std::string line = Log_Line(frame);
+    const std::string text = view_.Log_Text() + line;
+    view_.Set_Log_Text(text);
+    const std::size_t start = text.size() - line.size();
+    view_.Set_Log_Colour(start, text.size() - start, Log_Colour_Received);
+}
+
+RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules) {
+    ++stats_.Requests;
+    for (int attempt = 0; attempt < Max_Attempts; ++attempt) {
+        if (attempt > 0) {
+            ++stats_.Retries;
+        }
+        switch (Attempt(request, rules)) {
+        case Attempt_Result::Valid:
+            return Step_Result::Answered;
+        case Attempt_Result::Invalid:
+            break;
+        case Attempt_Result::Interrupted:
+            return Step_Result::Interrupted;
+        case Attempt_Result::Port_Gone:
+            // Retrying on a port that is gone would only wait out two more time-outs.
+            port_lost_ = true;
+            Report_Failure(rules.Failure_Text);
+            return Step_Result::Failed;
+        }
+    }
+    Report_Failure(rules.Failure_Text);
+    return Step_Result::Failed;
+}
+
+RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
+                                               const Step_Rules& rules) {
+    if (abort_) {
+        return Attempt_Result::Interrupted;
+    }
+    if (!port_.PortOpen()) {
+        return Attempt_Result::Port_Gone;
+    }
+    port_.Output(request);
+    stats_.Bytes_Sent += request.size();
+    Increment_Counter(Link_View::Counter::Sent);
+    Log_Sent(request);
+    data_.Rx_Count = 0;
+    data_.Rx_Buffer.clear();
+
+    const std::uint32_t start = clock_.timeGetTime();
+    std::uint32_t elapsed = 0;
+    for (;;) {
+        // Handing the remaining time to the yield lets it block until a byte or the deadline
+        // instead of spinning through the wait.
+        ws_.Yield(std::max<std::uint32_t>(Reply_Timeout_Ms - elapsed, 1));
+        if (abort_) {
+            return Attempt_Result::Interrupted;
+        }
+        if (!port_.PortOpen()) {
+            return Attempt_Result::Port_Gone;
+        }
+        if (rules.Polls_Stop && data_.Stop_Request) {
+            return Attempt_Result::Interrupted;
+        }
+        if (data_.Rx_Count >= rules.Reply_Length) {
+            break;
+        }
+        // Unsigned subtraction gives the true interval across a wrap of the 32-bit clock.
+        elapsed = clock_.timeGetTime() - start;
+        if (elapsed >= Reply_Timeout_Ms) {
+            break;
+        }
+    }
+
+    stats_.Bytes_Received += data_.Rx_Buffer.size();
+    if (rules.Logs_Reply) {
+        Log_Received(data_.Rx_Buffer);
+    }
+    Increment_Counter(Link_View::Counter::Received);
+
+    const auto command = static_cast<std::uint8_t>(request[0]);
+    if (data_.Rx_Count >= rules.Reply_Length &&
+        Reply_Valid(data_.Rx_Buffer, command, rules.Reply_Length)) {
+        return Attempt_Result::Valid;
+    }
+    return Attempt_Result::Invalid;
+}
+
+void RS232_Link::Report_Failure(const char* failure_text) {
+    ws_.Message_Box(std::string(Link_Failure_First_Line) + "\r\n" + failure_text, "ERROR RS232",
+                    Message_Icon::Critical);
+}
+
+void RS232_Link::Increment_Counter(Link_View::Counter which) {
+    const std::string text = view_.Counter_Text(which);
+    std::int16_t value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec != std::errc{}) {
+        value = 0;
+    }
+    view_.Set_Counter_Text(which, std::to_string(static_cast<int>(value) + 1));
+}
