@@ -1,0 +1,146 @@
+#include "mod_Compilatore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// The first 61 bytes of a file are header and are never taken as pixels.
+constexpr std::size_t Lowest_Pixel_Offset = 61;
+
+bool Read_Whole_File(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        return false;
+    }
+    const std::streamoff length = file.tellg();
+    if (length < 0) {
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(length));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), length);
+    return static_cast<bool>(file);
+}
+
+void Fail(Window_System& ws, const std::string& first_line) {
+    ws.Message_Box(first_line + CR_LF + "Impossibile continuare!!", Title_Error,
+                   Message_Icon::Critical);
+}
+
+} // namespace
+
+int Bytes_Per_Row(int width) {
+    const int bytes = width / 8;
+    return bytes % 4 == 0 ? bytes : (width / 32) * 4 + 4;
+}
+
+std::int16_t Slot_Size(double value) {
+    // nearbyint follows the default rounding mode, round to nearest with ties to even.
+    return static_cast<std::int16_t>(std::nearbyint(value));
+}
+
+bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string& name, int width,
+                 int height, Window_System& ws) {
+    if (!ws.File_Exists(path)) {
+        Fail(ws, "File " + name + " non trovato.");
+        return false;
+    }
+    std::vector<std::uint8_t> file;
+    if (!Read_Whole_File(path, file)) {
+        Fail(ws, "File " + name + " non leggibile.");
+        return false;
+    }
+    const int row_bytes = Bytes_Per_Row(width);
+    Bitmap_Grid& grid = data.Bitmap_Rows;
+    grid.Rows = height;
+    grid.Bytes_Per_Row = row_bytes;
+    grid.Bytes.assign(std::size_t(height) * row_bytes, 0);
+
+    const auto length = static_cast<std::int64_t>(file.size());
+    for (int r = 0; r < height; ++r) {
+        const std::int64_t row_start = length - std::int64_t(r + 1) * row_bytes;
+        const std::int64_t first = std::max<std::int64_t>(row_start, Lowest_Pixel_Offset);
+        const std::int64_t end = row_start + row_bytes;
+        if (end <= first) {
+            break;
+        }
+        std::copy(file.begin() + first, file.begin() + end,
+                  grid.Bytes.begin() + std::size_t(r) * row_bytes + (first - row_start));
+    }
+    return true;
+}
+
+void Pack_Vertical(Program_Data& data, int width, int height) {
+    const Bitmap_Grid& rows = data.Bitmap_Rows;
+    data.Packed_Image.assign(std::size_t(width) * height / 8, 0);
+    std::size_t k = 0;
+    for (int base = 0; base < height; base += 8) {
+        for (int x = 0; x < width; ++x) {
+            const int c = x / 8;
+            const int shift = 7 - x % 8;
+            std::uint8_t out = 0;
+            for (int j = 0; j < 8; ++j) {
+                out |= static_cast<std::uint8_t>(((rows.At(base + j, c) >> shift) & 1) << j);
+            }
+            data.Packed_Image[k++] = out;
+        }
+    }
+}
+
+void Pack_Horizontal(Program_Data& data, int width, int height) {
+    const Bitmap_Grid& rows = data.Bitmap_Rows;
+    const int pixel_bytes = width / 8;
+    data.Packed_Image.assign(std::size_t(pixel_bytes) * height, 0);
+    auto out = data.Packed_Image.begin();
+    for (int r = 0; r < height; ++r) {
+        const auto row = rows.Bytes.begin() + std::size_t(r) * rows.Bytes_Per_Row;
+        out = std::copy(row, row + pixel_bytes, out);
+    }
+}
+
+void Store_Image(Program_Data& data, std::size_t offset) {
+    std::transform(data.Packed_Image.begin(), data.Packed_Image.end(),
+                   data.EEPROM_Image.begin() + offset,
+                   [](std::uint8_t b) { return static_cast<std::uint8_t>(~b); });
+}
+
+bool Compile_Images(Program_Data& data, Window_System& ws) {
+    for (const Image_Table& table : data.Tables) {
+        const Model_Descriptor& model = *table.Model;
+        for (int i = 0; i < Slots_Per_Table; ++i) {
+            const Image_Slot& slot = table.Slots[i];
+            const int w = Slot_Size(slot.Width);
+            const int h = Slot_Size(slot.Height);
+            if (!Read_Bitmap(data, slot.Path, slot.Name, w, h, ws)) {
+                return false;
+            }
+            // Only the model's own size fits its region and its packing.
+            if (w != model.Width || h != model.Height) {
+                Fail(ws, "Dimensioni di " + slot.Name + " diverse da quelle del display " +
+                             model.Code + ".");
+                return false;
+            }
+            if (model.Layout == Packing::Vertical_Pages) {
+                Pack_Vertical(data, w, h);
+            } else {
+                Pack_Horizontal(data, w, h);
+            }
+            Store_Image(data, model.Slot_Offset(i));
+        }
+    }
+    if (!data.Program.Has_Glyphs) {
+        return true;
+    }
+    std::copy(data.Font_5x8_Columns.begin(), data.Font_5x8_Columns.end(),
+              data.EEPROM_Image.begin() + Font_5x8_Address);
+    for (std::size_t c = 0; c < data.Font_10x16_Columns.size(); ++c) {
+        const auto v = static_cast<std::uint32_t>(std::nearbyint(data.Font_10x16_Columns[c]));
+        data.EEPROM_Image[Font_10x16_Low_Address + c] = static_cast<std::uint8_t>(v & 0xFF);
+        data.EEPROM_Image[Font_10x16_High_Address + c] = static_cast<std::uint8_t>(v / 256);
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+#include "Cli_Commands.h"
+
+#include "Cli_Compile.h"
+#include "Cli_Preview.h"
+
+#include <iostream>
+
+const std::vector<Cli_Command>& Cli_Commands() {
+    static const std::vector<Cli_Command> commands{
+        {"compile", Compile_Usage, Run_Compile},
+        {"preview", Preview_Usage, Run_Preview},
+    };
+    return commands;
+}
+
+std::string Usage_Text() {
+    std::string text = "usage:\n";
+    for (const Cli_Command& command : Cli_Commands()) {
+        text += "  vantrel-cli " + command.Name + " " + command.Usage + "\n";
+    }
+    text +=
+        "  vantrel-cli --help\n"
+        "\n"
+        "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
+        "N: the slot \"Immagine numero N\", 1 to 4.\n"
+        "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
+        "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
+        "Slots not given hold the model's default bitmap from the program's folder.\n"
+        "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
+        "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
+        "Exit status: 0 done, 1 a file missing or not written, 2 usage error or refused file.\n";
+    return text;
+}
+
+int Usage_Error(const std::string& reason) {
+    std::cerr << "vantrel-cli: " << reason << "\n" << Usage_Text();
+    return Exit_Usage;
+}

@@ -1,0 +1,67 @@
+#include "Cli_Compile.h"
+
+#include "Cli_Options.h"
+#include "Qt_Console_Window_System.h"
+#include "mod_Compilatore.h"
+
+#include <QSaveFile>
+
+#include <iostream>
+
+namespace {
+
+// The image goes to a temporary file beside OUT that replaces it only when complete, so a
+// failure never leaves a partial image behind.
+bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image) {
+    QSaveFile file(QString::fromStdString(out));
+    const auto size = static_cast<qint64>(image.size());
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(image.data()), size) != size || !file.commit()) {
+        std::cerr << "vantrel-cli: cannot write " << out << ": " << file.errorString().toStdString()
+                  << "\n";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int Run_Compile(const Cli_Arguments& args) {
+    Compile_Options options;
+    std::string out;
+    std::string error;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Option_Result result = Parse_Compile_Option(args, i, options, error);
+        if (result == Option_Result::Error) {
+            return Usage_Error(error);
+        }
+        if (result == Option_Result::Taken) {
+            continue;
+        }
+        if (args[i] == "-o" && i + 1 < args.size()) {
+            out = args[++i];
+        } else {
+            return Usage_Error(args[i] == "-o" ? "-o needs a value"
+                                               : "unexpected argument '" + args[i] + "'");
+        }
+    }
+    if (out.empty()) {
+        return Usage_Error("no output file: -o OUT is required");
+    }
+    if (!Check_Compile_Options(options, error)) {
+        return Usage_Error(error);
+    }
+
+    Qt_Console_Window_System ws(std::cerr);
+    No_Picture_Boxes boxes;
+    Program_Data data(Program_For(options));
+    if (const int status = Fill_Program_Data(options, data, ws, boxes); status != Exit_Ok) {
+        return status;
+    }
+    if (!Compile_Images(data, ws) || !Write_Image(out, data.EEPROM_Image)) {
+        return Exit_Failed;
+    }
+    std::cout << "EEPROM image written to " << out << " (" << data.EEPROM_Image.size()
+              << " bytes)\n";
+    return Exit_Ok;
+}

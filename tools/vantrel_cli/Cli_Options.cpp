@@ -1,0 +1,147 @@
+#include "Cli_Options.h"
+
+#include "Start_Up.h"
+#include "mod_Funzioni_Varie.h"
+
+#include <charconv>
+
+namespace {
+
+bool Parse_Number(const std::string& text, unsigned long limit, unsigned long& value) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* first = text.data() + (hex ? 2 : 0);
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(first, last, value, hex ? 16 : 10);
+    return first != last && ec == std::errc() && end == last && value <= limit;
+}
+
+// Comma-separated column values, exactly `count` of them, each at most `limit`.
+bool Parse_List(const std::string& option, const std::string& text, std::size_t count,
+                unsigned long limit, std::vector<unsigned long>& values, std::string& error) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma - start);
+        unsigned long value = 0;
+        if (!Parse_Number(item, limit, value)) {
+            error = option + ": '" + item + "' is not a number 0.." + std::to_string(limit);
+            return false;
+        }
+        values.push_back(value);
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (values.size() != count) {
+        error = option + " takes " + std::to_string(count) + " values, got " +
+                std::to_string(values.size());
+        return false;
+    }
+    return true;
+}
+
+bool Parse_Slot(const std::string& text, Slot_Choice& choice, std::string& error) {
+    const std::size_t colon = text.find(':');
+    const std::size_t equals = text.find('=', colon == std::string::npos ? 0 : colon);
+    if (colon == std::string::npos || equals == std::string::npos || equals != colon + 2 ||
+        text[colon + 1] < '1' || text[colon + 1] > '4' || equals + 1 == text.size()) {
+        error = "--slot '" + text + "' is not MODEL:N=FILE with N from 1 to 4";
+        return false;
+    }
+    choice.Model = text.substr(0, colon);
+    choice.Slot = text[colon + 1] - '1';
+    choice.File = text.substr(equals + 1);
+    return true;
+}
+
+} // namespace
+
+Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
+                                   Compile_Options& options, std::string& error) {
+    const std::string& option = args[i];
+    if (option == "--oled") {
+        options.Oled = true;
+        return Option_Result::Taken;
+    }
+    if (option != "--slot" && option != "--font5x8" && option != "--font10x16") {
+        return Option_Result::Not_Compile_Option;
+    }
+    if (i + 1 >= args.size()) {
+        error = option + " needs a value";
+        return Option_Result::Error;
+    }
+    const std::string& value = args[++i];
+    if (option == "--slot") {
+        Slot_Choice choice;
+        if (!Parse_Slot(value, choice, error)) {
+            return Option_Result::Error;
+        }
+        options.Slots.push_back(choice);
+        return Option_Result::Taken;
+    }
+    std::vector<unsigned long> values;
+    if (option == "--font5x8") {
+        if (!Parse_List(option, value, 5, 0xFF, values, error)) {
+            return Option_Result::Error;
+        }
+        std::array<std::uint8_t, 5> columns{};
+        std::copy(values.begin(), values.end(), columns.begin());
+        options.Font_5x8 = columns;
+        return Option_Result::Taken;
+    }
+    if (!Parse_List(option, value, 10, 0xFFFF, values, error)) {
+        return Option_Result::Error;
+    }
+    std::array<double, 10> columns{};
+    std::copy(values.begin(), values.end(), columns.begin());
+    options.Font_10x16 = columns;
+    return Option_Result::Taken;
+}
+
+const Program_Description& Program_For(const Compile_Options& options) {
+    return options.Oled ? Quorrin_Program() : Vantrel_Program();
+}
+
+bool Check_Compile_Options(const Compile_Options& options, std::string& error) {
+    const Program_Description& program = Program_For(options);
+    if (options.Oled && (options.Font_5x8 || options.Font_10x16)) {
+        error = "the OLED layout has no glyphs: --font5x8 and --font10x16 are refused with --oled";
+        return false;
+    }
+    for (const Slot_Choice& choice : options.Slots) {
+        if (!program.Find_Model(choice.Model)) {
+            error = "model '" + choice.Model + "' is not one of " +
+                    (options.Oled ? std::string("RGS24128064 (--oled)")
+                                  : std::string("64128A, 64128E, 64240B, 128240A"));
+            return false;
+        }
+    }
+    return true;
+}
+
+int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window_System& ws,
+                      Picture_Boxes& boxes) {
+    if (!Start_Up_Fill(data, ws, boxes)) {
+        return Exit_Failed;
+    }
+    for (const Slot_Choice& choice : options.Slots) {
+        int model_index = 0;
+        while (data.Program.Models[model_index].Code != choice.Model) {
+            ++model_index;
+        }
+        // A name that fails the test reaches the header check as no file at all, as from the
+        // dialog, so both window texts are shown.
+        const std::string path = Bitmap_Name_Passes(choice.File, ws) ? choice.File : "";
+        if (!Accept_Background(data, model_index, choice.Slot, path, boxes, ws)) {
+            return Exit_Usage;
+        }
+    }
+    if (options.Font_5x8) {
+        data.Font_5x8_Columns = *options.Font_5x8;
+    }
+    if (options.Font_10x16) {
+        data.Font_10x16_Columns = *options.Font_10x16;
+    }
+    return Exit_Ok;
+}

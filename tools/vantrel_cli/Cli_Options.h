@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Cli_Commands.h"
+#include "Picture_Boxes.h"
+#include "Window_System.h"
+#include "mod_variabili.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One --slot MODEL:N=FILE.
+struct Slot_Choice {
+    std::string Model;
+    int Slot = 0; // index, N - 1
+    std::string File;
+};
+
+// What the compile options ask for; shared by every subcommand that compiles an image.
+struct Compile_Options {
+    bool Oled = false;
+    std::vector<Slot_Choice> Slots;
+    std::optional<std::array<std::uint8_t, 5>> Font_5x8;
+    std::optional<std::array<double, 10>> Font_10x16;
+};
+
+enum class Option_Result { Not_Compile_Option, Taken, Error };
+
+// Takes the compile option at args[i] (and its value, advancing i). On Error, `error` holds a
+// one-line reason. Arguments that are not compile options are left to the subcommand.
+Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
+                                   Compile_Options& options, std::string& error);
+
+// The checks that need all options: models belong to the chosen layout, no glyphs with --oled.
+bool Check_Compile_Options(const Compile_Options& options, std::string& error);
+
+const Program_Description& Program_For(const Compile_Options& options);
+
+// Fills the slots from the defaults, then puts each chosen file through the name test and the
+// header check of a picture-box choice, then sets the glyphs. Returns Exit_Ok, Exit_Failed (a
+// default missing) or Exit_Usage (a file refused); the reasons have gone to `ws`.
+int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window_System& ws,
+                      Picture_Boxes& boxes);

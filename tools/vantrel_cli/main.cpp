@@ -1,0 +1,25 @@
+#include "Cli_Commands.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <iostream>
+
+int main(int argc, char* argv[]) {
+    // The application object gives the program's folder, where the default bitmaps lie.
+    QCoreApplication app(argc, argv);
+    const Cli_Arguments args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::cout << Usage_Text();
+        return Exit_Ok;
+    }
+    if (args.empty()) {
+        return Usage_Error("no command given");
+    }
+    for (const Cli_Command& command : Cli_Commands()) {
+        if (command.Name == args.front()) {
+            return command.Run(Cli_Arguments(args.begin() + 1, args.end()));
+        }
+    }
+    return Usage_Error("unknown command '" + args.front() + "'");
+}
