@@ -1,0 +1,142 @@
+#include "Fake_Window_System.h"
+#include "Test_Bitmap.h"
+#include "mod_Compilatore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+// The reader as first written for the module: one byte at a time from the end of the file,
+// down to the 62nd byte, then each row reversed.
+std::vector<std::uint8_t> Byte_By_Byte_Rows(const std::vector<std::uint8_t>& file, int width,
+                                            int height) {
+    const int b = Bytes_Per_Row(width);
+    std::vector<std::uint8_t> rows(std::size_t(height) * b, 0);
+    std::int64_t p = std::int64_t(file.size());
+    int r = 0;
+    int c = 0;
+    while (p >= 62) {
+        rows[std::size_t(r) * b + c] = file[p - 1];
+        if (c < b - 1) {
+            ++c;
+        } else {
+            c = 0;
+            if (r >= height - 1) {
+                break;
+            }
+            ++r;
+        }
+        --p;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::reverse(rows.begin() + std::size_t(row) * b, rows.begin() + std::size_t(row + 1) * b);
+    }
+    return rows;
+}
+
+class Bitmap_Reader : public ::testing::Test {
+  protected:
+    Temp_Folder folder{"reader"};
+    Fake_Window_System ws;
+    Program_Data data{Vantrel_Program()};
+
+    std::string Put(const std::vector<std::uint8_t>& bytes) {
+        const std::string path = folder / "file.bmp";
+        Write_File(path, bytes);
+        return path;
+    }
+};
+
+TEST(Bytes_Per_Row, Rows_Are_Padded_To_Four_Bytes) {
+    EXPECT_EQ(Bytes_Per_Row(128), 16);
+    EXPECT_EQ(Bytes_Per_Row(240), 32);
+    EXPECT_EQ(Bytes_Per_Row(64), 8);
+    EXPECT_EQ(Bytes_Per_Row(96), 12);
+    EXPECT_EQ(Bytes_Per_Row(8), 4);
+}
+
+TEST(Slot_Size, Rounds_To_Nearest_With_Ties_To_Even) {
+    EXPECT_EQ(Slot_Size(128.0), 128);
+    EXPECT_EQ(Slot_Size(63.6), 64);
+    EXPECT_EQ(Slot_Size(64.5), 64);
+    EXPECT_EQ(Slot_Size(65.5), 66);
+    EXPECT_EQ(Slot_Size(239.4), 239);
+}
+
+TEST_F(Bitmap_Reader, Matches_The_Byte_By_Byte_Reading_For_Any_Length) {
+    std::mt19937 random(7);
+    const int sizes[][2] = {{128, 64}, {240, 64}, {240, 128}};
+    const std::size_t lengths[] = {0,    30,   61,   62,   63,   64,   100,  1069,
+                                   1070, 1085, 1086, 1087, 2110, 4158, 4200, 70000};
+    for (const auto& size : sizes) {
+        for (std::size_t length : lengths) {
+            std::vector<std::uint8_t> file(length);
+            for (auto& byte : file) {
+                byte = static_cast<std::uint8_t>(random());
+            }
+            ASSERT_TRUE(Read_Bitmap(data, Put(file), "file.bmp", size[0], size[1], ws));
+            EXPECT_EQ(data.Bitmap_Rows.Rows, size[1]);
+            EXPECT_EQ(data.Bitmap_Rows.Bytes_Per_Row, Bytes_Per_Row(size[0]));
+            EXPECT_EQ(data.Bitmap_Rows.Bytes, Byte_By_Byte_Rows(file, size[0], size[1]))
+                << size[0] << "x" << size[1] << ", " << length << " bytes";
+        }
+    }
+    EXPECT_TRUE(ws.Messages.empty());
+}
+
+TEST_F(Bitmap_Reader, Short_File_Keeps_Unread_Bytes_Zero) {
+    std::vector<std::uint8_t> file(1070);
+    for (std::size_t k = 0; k < file.size(); ++k) {
+        file[k] = static_cast<std::uint8_t>(k % 251 + 1);
+    }
+    ASSERT_TRUE(Read_Bitmap(data, Put(file), "file.bmp", 128, 64, ws));
+    const Bitmap_Grid& rows = data.Bitmap_Rows;
+    EXPECT_EQ(rows.At(0, 0), file[1070 - 16]);
+    EXPECT_EQ(rows.At(62, 0), file[62]);  // position 63
+    EXPECT_EQ(rows.At(63, 15), file[61]); // position 62, the lowest one read
+    for (int c = 0; c < 15; ++c) {
+        EXPECT_EQ(rows.At(63, c), 0) << c;
+    }
+}
+
+TEST_F(Bitmap_Reader, Takes_The_Last_Rows_Of_The_File_Whatever_The_Header) {
+    Test_Bitmap picture = Test_Bitmap::Random(240, 128, 3);
+    for (std::size_t extra : {0, 1, 200}) {
+        ASSERT_TRUE(
+            Read_Bitmap(data, Put(Bmp_Bytes(picture, {.Extra_Header = extra})), "f", 240, 128, ws));
+        for (int y = 0; y < 128; ++y) {
+            for (int x = 0; x < 240; ++x) {
+                ASSERT_EQ((data.Bitmap_Rows.At(y, x / 8) >> (7 - x % 8)) & 1, picture.At(x, y))
+                    << x << "," << y << " extra " << extra;
+            }
+        }
+        EXPECT_EQ(data.Bitmap_Rows.At(0, 30), 0xA5) << "padding is kept in the rows";
+    }
+}
+
+TEST_F(Bitmap_Reader, Missing_File_Is_Reported_By_Its_Slot_Name) {
+    data.Bitmap_Rows = {1, 1, {0x42}};
+    EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "Sfondo_Bianco_128x64.bmp", 128, 64, ws));
+    ASSERT_EQ(ws.Messages.size(), 1u);
+    EXPECT_EQ(ws.Messages[0].Text,
+              "File Sfondo_Bianco_128x64.bmp non trovato.\r\nImpossibile continuare!!");
+    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+    EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+    EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
+}
+
+TEST_F(Bitmap_Reader, File_Gone_Between_Test_And_Opening_Is_Reported) {
+    struct Stale_Window_System : Fake_Window_System {
+        bool File_Exists(const std::string&) override { return true; }
+    } stale;
+    EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "gone.bmp", 128, 64, stale));
+    ASSERT_EQ(stale.Messages.size(), 1u);
+    EXPECT_EQ(stale.Messages[0].Text, "File gone.bmp non leggibile.\r\nImpossibile continuare!!");
+    EXPECT_EQ(stale.Messages[0].Title, "ERROR");
+    EXPECT_EQ(stale.Messages[0].Icon, Message_Icon::Critical);
+}
+
+} // namespace

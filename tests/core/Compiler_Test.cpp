@@ -1,0 +1,260 @@
+#include "Fake_Window_System.h"
+#include "Image_Decoder.h"
+#include "Start_Up.h"
+#include "Test_Bitmap.h"
+#include "mod_Compilatore.h"
+#include "mod_Funzioni_Varie.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Region(const Program_Data& data, std::size_t offset, std::size_t length) {
+    return Bytes(data.EEPROM_Image.begin() + offset, data.EEPROM_Image.begin() + offset + length);
+}
+
+bool All(const Bytes& bytes, std::uint8_t value) {
+    return std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == value; });
+}
+
+// The expected bytes of a region, from the pixel formats: a set bit is colour index 0.
+Bytes Expected_Region(const Test_Bitmap& picture, Packing layout) {
+    Bytes bytes(std::size_t(picture.Width) * picture.Height / 8, 0);
+    for (int y = 0; y < picture.Height; ++y) {
+        for (int x = 0; x < picture.Width; ++x) {
+            if (picture.At(x, y) != 0) {
+                continue;
+            }
+            if (layout == Packing::Vertical_Pages) {
+                bytes[std::size_t(y / 8) * picture.Width + x] |= std::uint8_t(1 << (y % 8));
+            } else {
+                bytes[std::size_t(y) * (picture.Width / 8) + x / 8] |=
+                    std::uint8_t(0x80 >> (x % 8));
+            }
+        }
+    }
+    return bytes;
+}
+
+class Compiler : public ::testing::Test {
+  protected:
+    Temp_Folder folder{"compiler"};
+    Fake_Window_System ws;
+
+    // Writes one picture per slot (colour index from `make`) and points the slots at them.
+    std::vector<Test_Bitmap> Fill(Program_Data& data,
+                                  const std::function<Test_Bitmap(int w, int h, int n)>& make) {
+        std::vector<Test_Bitmap> pictures;
+        for (const Image_Table& table : data.Tables) {
+            for (int k = 0; k < 4; ++k) {
+                const Model_Descriptor& model = *table.Model;
+                pictures.push_back(make(model.Width, model.Height, int(pictures.size())));
+                const std::string name = model.Code + "_" + std::to_string(k) + ".bmp";
+                Write_Bmp(folder / name, pictures.back());
+            }
+        }
+        int n = 0;
+        for (Image_Table& table : data.Tables) {
+            for (int k = 0; k < 4; ++k, ++n) {
+                const std::string name = table.Model->Code + "_" + std::to_string(k) + ".bmp";
+                table.Slots[k] = {folder / name, name, double(table.Model->Height),
+                                  double(table.Model->Width)};
+            }
+        }
+        return pictures;
+    }
+
+    // One pixel of colour index 0 in a picture of index 1, read, packed and stored at 0x0400.
+    Bytes Single_Pixel(int width, int height, int x, int y, Packing layout) {
+        Program_Data data(Vantrel_Program());
+        Test_Bitmap picture(width, height, 1);
+        picture.At(x, y) = 0;
+        Write_Bmp(folder / "one.bmp", picture);
+        EXPECT_TRUE(Read_Bitmap(data, folder / "one.bmp", "one.bmp", width, height, ws));
+        if (layout == Packing::Vertical_Pages) {
+            Pack_Vertical(data, width, height);
+        } else {
+            Pack_Horizontal(data, width, height);
+        }
+        Store_Image(data, 0x0400);
+        EXPECT_TRUE(All(Region(data, 0, 0x0400), 0));
+        EXPECT_TRUE(All(Region(data, 0x0400 + width * height / 8, 0x1000), 0));
+        return Region(data, 0x0400, std::size_t(width) * height / 8);
+    }
+};
+
+TEST_F(Compiler, Vertical_Pages_Put_The_Top_Row_Of_A_Page_In_Bit_0) {
+    const struct {
+        int X, Y;
+        std::size_t Byte;
+        std::uint8_t Value;
+    } cases[] = {{0, 0, 0, 0x01},     {0, 7, 0, 0x80},       {0, 8, 128, 0x01},
+                 {127, 0, 127, 0x01}, {127, 63, 1023, 0x80}, {5, 13, 133, 0x20}};
+    for (const auto& c : cases) {
+        Bytes expected(1024, 0);
+        expected[c.Byte] = c.Value;
+        EXPECT_EQ(Single_Pixel(128, 64, c.X, c.Y, Packing::Vertical_Pages), expected)
+            << c.X << "," << c.Y;
+    }
+}
+
+TEST_F(Compiler, Horizontal_Rows_Put_The_Leftmost_Pixel_In_Bit_7_Without_Padding) {
+    const struct {
+        int X, Y;
+        std::size_t Byte;
+        std::uint8_t Value;
+    } cases[] = {{0, 0, 0, 0x80}, {239, 0, 29, 0x01}, {0, 1, 30, 0x80}, {239, 63, 1919, 0x01}};
+    for (const auto& c : cases) {
+        Bytes expected(1920, 0);
+        expected[c.Byte] = c.Value;
+        EXPECT_EQ(Single_Pixel(240, 64, c.X, c.Y, Packing::Horizontal_Rows), expected)
+            << c.X << "," << c.Y;
+    }
+}
+
+TEST_F(Compiler, Graphic_Layout_Places_Every_Slot_And_The_Glyphs) {
+    Program_Data data(Vantrel_Program());
+    const auto pictures =
+        Fill(data, [](int w, int h, int n) { return Test_Bitmap::Random(w, h, unsigned(n + 1)); });
+    data.Font_5x8_Columns = {0x01, 0x80, 0xFF, 0x00, 0x5A};
+    data.Font_10x16_Columns = {0x8001, 0, 0xFFFF, 0x1234, 1, 256, 0xABCD, 0x00FF, 0xFF00, 7};
+
+    ASSERT_TRUE(Compile_Images(data, ws));
+    EXPECT_TRUE(ws.Messages.empty());
+    const std::size_t bases[] = {0x0000, 0x1000, 0x2000, 0x3E00};
+    const std::size_t lengths[] = {1024, 1024, 1920, 3840};
+    const Packing layouts[] = {Packing::Vertical_Pages, Packing::Vertical_Pages,
+                               Packing::Horizontal_Rows, Packing::Horizontal_Rows};
+    for (int m = 0; m < 4; ++m) {
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(Region(data, bases[m] + k * lengths[m], lengths[m]),
+                      Expected_Region(pictures[m * 4 + k], layouts[m]))
+                << "model " << m << " slot " << k;
+        }
+    }
+    EXPECT_EQ(bases[3] + 4 * lengths[3], 0x7A00u);
+    EXPECT_TRUE(All(Region(data, 0x7A00, 0x600), 0));
+    EXPECT_EQ(Region(data, 0x8000, 25),
+              (Bytes{0x01, 0x80, 0xFF, 0x00, 0x5A,                                  // 5x8 columns
+                     0x01, 0x00, 0xFF, 0x34, 0x01, 0x00, 0xCD, 0xFF, 0x00, 0x07,    // low bytes
+                     0x80, 0x00, 0xFF, 0x12, 0x00, 0x01, 0xAB, 0x00, 0xFF, 0x00})); // high bytes
+    EXPECT_TRUE(All(Region(data, 0x8019, 0x10000 - 0x8019), 0));
+
+    const Bytes first = data.EEPROM_Image;
+    ASSERT_TRUE(Compile_Images(data, ws));
+    EXPECT_EQ(data.EEPROM_Image, first);
+}
+
+TEST_F(Compiler, Colour_Index_0_Fills_A_Region_With_FF_And_Index_1_With_00) {
+    Program_Data data(Vantrel_Program());
+    Fill(data, [](int w, int h, int n) { return Test_Bitmap(w, h, n == 9 ? 0 : 1); });
+    ASSERT_TRUE(Compile_Images(data, ws));
+    EXPECT_TRUE(All(Region(data, 0x2000 + 1920, 1920), 0xFF)); // 64240B slot 1
+    EXPECT_TRUE(All(Region(data, 0, 0x2000 + 1920), 0x00));
+    EXPECT_TRUE(All(Region(data, 0x2000 + 2 * 1920, 0x10000 - 0x2000 - 2 * 1920), 0x00));
+}
+
+TEST_F(Compiler, Missing_File_Stops_And_Leaves_Later_Regions_As_They_Were) {
+    Program_Data data(Vantrel_Program());
+    Fill(data, [](int w, int h, int) { return Test_Bitmap(w, h, 0); });
+    data.Font_5x8_Columns = {1, 2, 3, 4, 5};
+    ASSERT_TRUE(Compile_Images(data, ws));
+    const Bytes before = data.EEPROM_Image;
+
+    Fill(data, [](int w, int h, int n) { return Test_Bitmap::Random(w, h, unsigned(n + 50)); });
+    std::filesystem::remove(data.Tables[2].Slots[2].Path);
+    data.Font_5x8_Columns = {9, 9, 9, 9, 9};
+    EXPECT_FALSE(Compile_Images(data, ws));
+    ASSERT_EQ(ws.Messages.size(), 1u);
+    EXPECT_EQ(ws.Messages[0].Text, "File 64240B_2.bmp non trovato.\r\nImpossibile continuare!!");
+    // Slots compiled before the missing one hold the new pictures.
+    EXPECT_FALSE(All(Region(data, 0x2780, 1920), 0xFF));
+    EXPECT_FALSE(All(Region(data, 0x0000, 1024), 0xFF));
+    EXPECT_TRUE(std::equal(data.EEPROM_Image.begin() + 0x2F00, data.EEPROM_Image.end(),
+                           before.begin() + 0x2F00));
+}
+
+TEST_F(Compiler, Slot_Of_Another_Size_Is_Refused_Before_It_Is_Packed) {
+    Program_Data data(Vantrel_Program());
+    Fill(data, [](int w, int h, int) { return Test_Bitmap(w, h, 1); });
+    data.Tables[1].Slots[0].Height = 60;
+    EXPECT_FALSE(Compile_Images(data, ws));
+    ASSERT_EQ(ws.Messages.size(), 1u);
+    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+}
+
+TEST_F(Compiler, Oled_Layout_Writes_Only_Four_Vertical_Slots) {
+    Program_Data data(Quorrin_Program());
+    const auto pictures = Fill(
+        data, [](int w, int h, int n) { return Test_Bitmap::Random(w, h, unsigned(n + 100)); });
+    data.Font_5x8_Columns = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    ASSERT_TRUE(Compile_Images(data, ws));
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(Region(data, std::size_t(k) * 1024, 1024),
+                  Expected_Region(pictures[k], Packing::Vertical_Pages));
+    }
+    EXPECT_TRUE(All(Region(data, 0x1000, 0x10000 - 0x1000), 0));
+}
+
+TEST_F(Compiler, Decoding_A_Compiled_Image_Gives_Back_The_Source_Pixels) {
+    for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
+        Program_Data data(*program);
+        const auto pictures = Fill(
+            data, [](int w, int h, int n) { return Test_Bitmap::Random(w, h, unsigned(n + 200)); });
+        data.Font_5x8_Columns = {0x81, 0x42, 0x24, 0x18, 0xFF};
+        data.Font_10x16_Columns = {0x8001, 1, 2, 4, 8, 0x100, 0x200, 0x4000, 0xFFFF, 0};
+        ASSERT_TRUE(Compile_Images(data, ws));
+
+        const auto decoded = Decode_Image(data.EEPROM_Image, *program);
+        ASSERT_EQ(decoded.size(), pictures.size() + (program->Has_Glyphs ? 2 : 0));
+        for (std::size_t n = 0; n < pictures.size(); ++n) {
+            const Model_Descriptor& model = program->Models[n / 4];
+            EXPECT_EQ(decoded[n].Name, model.Code + "_" + std::to_string(n % 4 + 1));
+            ASSERT_EQ(decoded[n].Width, pictures[n].Width);
+            ASSERT_EQ(decoded[n].Height, pictures[n].Height);
+            for (std::size_t p = 0; p < pictures[n].Index.size(); ++p) {
+                ASSERT_EQ(decoded[n].Lit[p], pictures[n].Index[p] == 0 ? 1 : 0) << n << ":" << p;
+            }
+        }
+        if (program->Has_Glyphs) {
+            const Lit_Picture& small = decoded[16];
+            const Lit_Picture& large = decoded[17];
+            EXPECT_EQ(small.Name, "font5x8");
+            EXPECT_EQ(large.Name, "font10x16");
+            for (int c = 0; c < 5; ++c) {
+                for (int r = 0; r < 8; ++r) {
+                    EXPECT_EQ(small.At(c, r), ((data.Font_5x8_Columns[c] >> r) & 1) != 0);
+                }
+            }
+            for (int c = 0; c < 10; ++c) {
+                for (int r = 0; r < 16; ++r) {
+                    const auto mask = static_cast<unsigned>(data.Font_10x16_Columns[c]);
+                    EXPECT_EQ(large.At(c, r), ((mask >> r) & 1) != 0);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(Compiler, Delivered_Defaults_Pass_The_Check_And_Compile_To_Zero) {
+    ws.Folder = VANTREL_DATA_DIR;
+    No_Picture_Boxes boxes;
+    Program_Data data(Vantrel_Program());
+    ASSERT_TRUE(Start_Up_Fill(data, ws, boxes));
+    for (const Image_Table& table : data.Tables) {
+        EXPECT_TRUE(Check_Bitmap(table.Slots[0].Path, table.Model->Width, table.Model->Height, ws))
+            << table.Model->Default_File;
+    }
+    data.EEPROM_Image.assign(EEPROM_Size, 0x77);
+    ASSERT_TRUE(Compile_Images(data, ws));
+    EXPECT_TRUE(All(Region(data, 0, 0x7A00), 0));
+    EXPECT_TRUE(All(Region(data, 0x8000, 25), 0));
+    EXPECT_TRUE(ws.Messages.empty());
+}
+
+} // namespace

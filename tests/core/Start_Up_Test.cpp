@@ -1,0 +1,106 @@
+#include "Fake_Window_System.h"
+#include "Start_Up.h"
+#include "Test_Bitmap.h"
+#include "Test_Doubles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Start_Up : public ::testing::Test {
+  protected:
+    Temp_Folder folder{"startup"};
+    Fake_Window_System ws;
+    Recording_Picture_Boxes boxes;
+
+    void SetUp() override { ws.Folder = folder.Path().string(); }
+
+    void Put_Defaults(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            Write_File(folder / name, {'B', 'M'});
+        }
+    }
+    void Expect_Single_Stop(const std::string& text) {
+        ASSERT_EQ(ws.Messages.size(), 1u);
+        EXPECT_EQ(ws.Messages[0].Text, text);
+        EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+        EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+        EXPECT_TRUE(ws.Ended);
+    }
+};
+
+TEST_F(Start_Up, Every_Slot_Gets_Its_Models_Default_Picture_First) {
+    Put_Defaults({Default_128x64, Default_240x64, Default_240x128});
+    Program_Data data(Vantrel_Program());
+    data.Tables[3].Slots[0].Path = "left over";
+
+    ASSERT_TRUE(Start_Up_Fill(data, ws, boxes));
+    EXPECT_TRUE(ws.Messages.empty());
+    EXPECT_FALSE(ws.Ended);
+    const char* names[] = {Default_128x64, Default_128x64, Default_240x64, Default_240x128};
+    const double widths[] = {128, 128, 240, 240};
+    const double heights[] = {64, 64, 64, 128};
+    ASSERT_EQ(boxes.Loads.size(), 16u);
+    for (int m = 0; m < 4; ++m) {
+        for (int k = 0; k < 4; ++k) {
+            const Image_Slot& slot = data.Tables[m].Slots[k];
+            EXPECT_EQ(slot.Name, names[m]);
+            EXPECT_EQ(slot.Path, folder / names[m]);
+            EXPECT_EQ(slot.Width, widths[m]);
+            EXPECT_EQ(slot.Height, heights[m]);
+            const auto& load = boxes.Loads[m * 4 + k];
+            EXPECT_EQ(load.Model, m);
+            EXPECT_EQ(load.Slot, k);
+            EXPECT_EQ(load.Path, slot.Path);
+        }
+    }
+}
+
+TEST_F(Start_Up, Missing_240x128_Stops_After_Twelve_Slots) {
+    Put_Defaults({Default_128x64, Default_240x64});
+    Program_Data data(Vantrel_Program());
+    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
+    Expect_Single_Stop("File Sfondo_Bianco_240x128.bmp non trovato. Impossibile continuare");
+    EXPECT_EQ(boxes.Loads.size(), 12u);
+    EXPECT_EQ(data.Tables[2].Slots[3].Name, Default_240x64);
+    EXPECT_EQ(data.Tables[3].Slots[0].Name, "");
+}
+
+TEST_F(Start_Up, All_Missing_Reports_Only_The_First_Default) {
+    Program_Data data(Vantrel_Program());
+    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
+    Expect_Single_Stop("File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare");
+    EXPECT_TRUE(boxes.Loads.empty());
+}
+
+TEST_F(Start_Up, A_Default_That_Cannot_Be_Shown_Ends_The_Program) {
+    Put_Defaults({Default_128x64, Default_240x64, Default_240x128});
+    boxes.Refused.insert(folder / Default_240x64);
+    Program_Data data(Vantrel_Program());
+    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
+    Expect_Single_Stop(
+        "File Sfondo_Bianco_240x64.bmp non leggibile come immagine. Impossibile continuare");
+    EXPECT_EQ(data.Tables[2].Slots[0].Name, "");
+}
+
+TEST_F(Start_Up, Oled_Needs_Only_The_128x64_Default) {
+    Program_Data data(Quorrin_Program());
+    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
+    Expect_Single_Stop("File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare");
+
+    Fake_Window_System second;
+    second.Folder = ws.Folder;
+    Put_Defaults({Default_128x64});
+    Recording_Picture_Boxes shown;
+    ASSERT_TRUE(Start_Up_Fill(data, second, shown));
+    EXPECT_TRUE(second.Messages.empty());
+    ASSERT_EQ(data.Tables.size(), 1u);
+    EXPECT_EQ(shown.Loads.size(), 4u);
+    for (const Image_Slot& slot : data.Tables[0].Slots) {
+        EXPECT_EQ(slot.Name, "Sfondo_Bianco_128x64.bmp");
+        EXPECT_EQ(slot.Width, 128);
+        EXPECT_EQ(slot.Height, 64);
+    }
+}
+
+} // namespace

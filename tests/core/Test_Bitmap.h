@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+// A monochrome picture as colour indices (0 or 1), top row first, and a writer for the bitmap
+// file form the system reads: 14-byte file header, 40-byte info header, two-colour palette,
+// rows bottom-up padded to 4 bytes.
+struct Test_Bitmap {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Index;
+
+    Test_Bitmap(int width, int height, std::uint8_t fill)
+        : Width(width), Height(height), Index(std::size_t(width) * height, fill) {}
+
+    std::uint8_t& At(int x, int y) { return Index[std::size_t(y) * Width + x]; }
+    std::uint8_t At(int x, int y) const { return Index[std::size_t(y) * Width + x]; }
+
+    static Test_Bitmap Random(int width, int height, unsigned seed) {
+        Test_Bitmap bitmap(width, height, 0);
+        std::mt19937 random(seed);
+        for (auto& v : bitmap.Index) {
+            v = random() & 1;
+        }
+        return bitmap;
+    }
+};
+
+struct Bmp_Form {
+    int Bits_Per_Pixel = 1;
+    int Planes = 1;
+    bool Top_Down = false;
+    std::size_t Extra_Header = 0;     // bytes between palette and pixel array
+    std::uint8_t Padding_Byte = 0xA5; // row padding, never a pixel
+};
+
+inline void Put_Le(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value,
+                   int size) {
+    for (int k = 0; k < size; ++k) {
+        bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+    }
+}
+
+inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_Form& form = {}) {
+    const int stride = (bitmap.Width + 31) / 32 * 4;
+    const std::size_t pixels = std::size_t(stride) * bitmap.Height;
+    const std::size_t header = 62 + form.Extra_Header;
+    std::vector<std::uint8_t> bytes(header + pixels, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    Put_Le(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
+    Put_Le(bytes, 10, static_cast<std::uint32_t>(header), 4);
+    Put_Le(bytes, 14, 40, 4);
+    Put_Le(bytes, 18, static_cast<std::uint32_t>(bitmap.Width), 4);
+    Put_Le(bytes, 22, static_cast<std::uint32_t>(form.Top_Down ? -bitmap.Height : bitmap.Height),
+           4);
+    Put_Le(bytes, 26, static_cast<std::uint32_t>(form.Planes), 2);
+    Put_Le(bytes, 28, static_cast<std::uint32_t>(form.Bits_Per_Pixel), 2);
+    Put_Le(bytes, 34, static_cast<std::uint32_t>(pixels), 4);
+    Put_Le(bytes, 46, 2, 4);
+    Put_Le(bytes, 58, 0x00FFFFFF, 4); // index 0 black, index 1 white
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const int stored = form.Top_Down ? y : bitmap.Height - 1 - y;
+        std::uint8_t* row = bytes.data() + header + std::size_t(stored) * stride;
+        for (int b = bitmap.Width / 8; b < stride; ++b) {
+            row[b] = form.Padding_Byte;
+        }
+        for (int x = 0; x < bitmap.Width; ++x) {
+            if (bitmap.At(x, y)) {
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            }
+        }
+    }
+    return bytes;
+}
+
+inline void Write_File(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+inline void Write_Bmp(const std::filesystem::path& path, const Test_Bitmap& bitmap,
+                      const Bmp_Form& form = {}) {
+    Write_File(path, Bmp_Bytes(bitmap, form));
+}
+
+// A fresh empty folder per test, removed at the end.
+class Temp_Folder {
+  public:
+    explicit Temp_Folder(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() /
+                ("vantrel_" + name + "_" + std::to_string(std::random_device{}()))) {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~Temp_Folder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
