@@ -1,0 +1,277 @@
+#include "Port_Registration.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#ifndef _WIN32
+#include <cerrno>
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+bool Natural_Less(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t i_end = i;
+            std::size_t j_end = j;
+            while (i_end < a.size() && digit(a[i_end])) {
+                ++i_end;
+            }
+            while (j_end < b.size() && digit(b[j_end])) {
+                ++j_end;
+            }
+            // Compare by value without overflow: strip leading zeros, then the longer run is
+            // larger, then the digits decide.
+            std::string_view x(a.data() + i, i_end - i);
+            std::string_view y(b.data() + j, j_end - j);
+            x.remove_prefix(std::min(x.find_first_not_of('0'), x.size()));
+            y.remove_prefix(std::min(y.find_first_not_of('0'), y.size()));
+            if (x.size() != y.size()) {
+                return x.size() < y.size();
+            }
+            if (x != y) {
+                return x < y;
+            }
+            i = i_end;
+            j = j_end;
+        } else {
+            if (a[i] != b[j]) {
+                return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+            }
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
+namespace {
+
+std::string Base_Name(const std::string& device) {
+    const auto slash = device.find_last_of('/');
+    return slash == std::string::npos ? device : device.substr(slash + 1);
+}
+
+int Group_Of(const std::string& device) {
+    const std::string name = Base_Name(device);
+    if (name.rfind("ttyUSB", 0) == 0) {
+        return 0;
+    }
+    if (name.rfind("ttyACM", 0) == 0) {
+        return 1;
+    }
+    return 3;
+}
+
+} // namespace
+
+std::vector<Port_Entry> Number_Ports(const std::vector<System_Port>& system,
+                                     const std::vector<Registered_Port>& simulated) {
+    struct Candidate {
+        int Group;
+        std::string Key;
+        std::string Device;
+        std::string Description;
+    };
+    std::vector<Candidate> all;
+    for (const auto& port : system) {
+        all.push_back({Group_Of(port.Device), Base_Name(port.Device), port.Device,
+                       port.Description.empty() ? "serial port" : port.Description});
+    }
+    for (const auto& unit : simulated) {
+        all.push_back(
+            {2, unit.Name, unit.Device, "simulated unit, pid " + std::to_string(unit.Pid)});
+    }
+    std::stable_sort(all.begin(), all.end(), [](const Candidate& x, const Candidate& y) {
+        if (x.Group != y.Group) {
+            return x.Group < y.Group;
+        }
+        return Natural_Less(x.Key, y.Key);
+    });
+    std::vector<Port_Entry> ports;
+    std::set<std::string> seen;
+    for (auto& candidate : all) {
+        if (!seen.insert(candidate.Device).second) {
+            continue;
+        }
+        ports.push_back({static_cast<int>(ports.size()) + 1, candidate.Device,
+                         std::move(candidate.Description)});
+    }
+    return ports;
+}
+
+#ifdef _WIN32
+
+// Simulated units need pseudo-terminals; on Windows the list holds the COM ports only.
+std::string Registration_Folder(bool) {
+    return {};
+}
+std::vector<Registered_Port> Registered_Ports() {
+    return {};
+}
+std::string Register_Simulated_Port(const std::string&) {
+    return {};
+}
+void Unregister_Simulated_Port(const std::string&) {}
+
+#else
+
+namespace {
+
+constexpr const char* Name_Prefix = "sim-";
+
+bool Usable_Folder(const std::string& path, bool create) {
+    if (create) {
+        ::mkdir(path.c_str(), 0700);
+    }
+    struct stat info {};
+    // lstat: a symbolic link planted in /tmp by someone else must not redirect the registrations.
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        return false;
+    }
+    return ::access(path.c_str(), R_OK | W_OK | X_OK) == 0;
+}
+
+// Field 22 of /proc/<pid>/stat: tells a process from a later one that got the same pid.
+std::string Process_Start_Time(long pid) {
+    std::ifstream stat_file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat_file, line)) {
+        return {};
+    }
+    const auto name_end = line.rfind(')');
+    if (name_end == std::string::npos) {
+        return {};
+    }
+    std::istringstream fields(line.substr(name_end + 1));
+    std::string field;
+    for (int index = 3; index <= 22 && fields >> field; ++index) {
+        if (index == 22) {
+            return field;
+        }
+    }
+    return {};
+}
+
+bool Process_Alive(long pid, const std::string& start_time) {
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+        return false;
+    }
+    return start_time.empty() || Process_Start_Time(pid) == start_time;
+}
+
+bool Device_Exists(const std::string& device) {
+    struct stat info {};
+    return ::stat(device.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+// "sim-<pid>-<device>": the pid, or 0 when the name is not a registration.
+long Pid_From_Name(const std::string& name) {
+    if (name.rfind(Name_Prefix, 0) != 0) {
+        return 0;
+    }
+    const std::string rest = name.substr(std::char_traits<char>::length(Name_Prefix));
+    char* end = nullptr;
+    const long pid = std::strtol(rest.c_str(), &end, 10);
+    return (end != rest.c_str() && *end == '-') ? pid : 0;
+}
+
+std::string Name_For(const std::string& device) {
+    std::string tail = device.rfind("/dev/", 0) == 0 ? device.substr(5) : device;
+    for (char& c : tail) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            c = '-';
+        }
+    }
+    return Name_Prefix + std::to_string(::getpid()) + "-" + tail;
+}
+
+} // namespace
+
+std::string Registration_Folder(bool create) {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && *runtime != '\0' && ::access(runtime, W_OK | X_OK) == 0) {
+        const std::string folder = std::string(runtime) + "/vantrel-ports";
+        if (Usable_Folder(folder, create)) {
+            return folder;
+        }
+    }
+    const std::string folder = "/tmp/vantrel-ports-" + std::to_string(::getuid());
+    return Usable_Folder(folder, create) ? folder : std::string();
+}
+
+std::vector<Registered_Port> Registered_Ports() {
+    std::vector<Registered_Port> units;
+    const std::string folder = Registration_Folder(false);
+    if (folder.empty()) {
+        return units;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return units;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const long pid = Pid_From_Name(name);
+        if (pid == 0) {
+            continue;
+        }
+        const std::string path = folder + "/" + name;
+        std::ifstream file(path);
+        std::string device;
+        std::string start_time;
+        std::getline(file, device);
+        std::getline(file, start_time);
+        if (device.empty() || !Process_Alive(pid, start_time) || !Device_Exists(device)) {
+            ::unlink(path.c_str());
+            continue;
+        }
+        units.push_back({name, device, pid});
+    }
+    ::closedir(dir);
+    std::sort(units.begin(), units.end(), [](const Registered_Port& x, const Registered_Port& y) {
+        return Natural_Less(x.Name, y.Name);
+    });
+    return units;
+}
+
+std::string Register_Simulated_Port(const std::string& device) {
+    const std::string folder = Registration_Folder(true);
+    if (folder.empty()) {
+        return {};
+    }
+    const std::string name = Name_For(device);
+    const std::string path = folder + "/" + name;
+    // Written aside and renamed, so a listing never reads half an entry.
+    const std::string temporary = folder + "/." + name + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << device << '\n' << Process_Start_Time(::getpid()) << '\n';
+        if (!file.flush()) {
+            ::unlink(temporary.c_str());
+            return {};
+        }
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return {};
+    }
+    return path;
+}
+
+void Unregister_Simulated_Port(const std::string& registration) {
+    if (!registration.empty()) {
+        ::unlink(registration.c_str());
+    }
+}
+
+#endif

@@ -1,0 +1,220 @@
+#include "Qt_Serial_Control.h"
+
+#include "Port_Registry.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+#include <vector>
+
+#ifndef Q_OS_WIN
+#include <poll.h>
+#endif
+
+namespace {
+
+std::string Trimmed(std::string text) {
+    auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
+    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+    return text;
+}
+
+bool Parse_Whole_Number(const std::string& text, long& value) {
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        return false;
+    }
+    value = std::stol(text);
+    return true;
+}
+
+} // namespace
+
+Qt_Serial_Control::Qt_Serial_Control(QObject* parent) : QObject(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &Qt_Serial_Control::On_Ready_Read);
+    connect(&port_, &QSerialPort::errorOccurred, this, &Qt_Serial_Control::On_Error);
+}
+
+Qt_Serial_Control::~Qt_Serial_Control() {
+    // No OnComm from a control that is going away.
+    on_comm_ = nullptr;
+    port_.disconnect(this);
+    port_.close();
+}
+
+void Qt_Serial_Control::Set_CommPort(std::int16_t port) {
+    port_number_ = port;
+    named_device_.clear();
+}
+
+void Qt_Serial_Control::Set_Port_Device(const std::string& device) {
+    named_device_ = device;
+}
+
+std::string Qt_Serial_Control::Port_Name() const {
+    if (!named_device_.empty()) {
+        return named_device_;
+    }
+    return "port " + std::to_string(port_number_) + " (" + device_ + ")";
+}
+
+bool Qt_Serial_Control::Set_PortOpen(bool open) {
+    if (!open) {
+        port_.close();
+        port_.clearError();
+        return true;
+    }
+    if (port_.isOpen()) {
+        return true;
+    }
+    if (!named_device_.empty()) {
+        device_ = named_device_;
+    } else {
+        const std::optional<std::string> device = Device_For_Port(port_number_);
+        if (!device) {
+            last_error_ = "port " + std::to_string(port_number_) + " does not exist";
+            return false;
+        }
+        device_ = *device;
+    }
+    port_.setPortName(QString::fromStdString(device_));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        last_error_ = Port_Name() + ": " + Open_Failure(port_.error());
+        port_.clearError();
+        return false;
+    }
+    last_error_.clear();
+    comm_event_ = 0;
+    return true;
+}
+
+std::string Qt_Serial_Control::Open_Failure(QSerialPort::SerialPortError error) const {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return "does not exist";
+    case QSerialPort::PermissionError: {
+        // The port refuses both a user without rights and a second user of the port.
+        const QFileInfo file(QString::fromStdString(device_));
+        if (file.exists() && file.isReadable() && file.isWritable()) {
+            return "in use by another program";
+        }
+        return "permission denied";
+    }
+    case QSerialPort::OpenError:
+        return "already open";
+    default:
+        return port_.errorString().toStdString();
+    }
+}
+
+bool Qt_Serial_Control::Set_Settings(const std::string& settings) {
+    std::vector<std::string> fields;
+    std::istringstream stream(settings);
+    for (std::string field; std::getline(stream, field, ',');) {
+        fields.push_back(Trimmed(field));
+    }
+    long baud = 0;
+    long data_bits = 0;
+    long stop_bits = 0;
+    if (fields.size() != 4 || !Parse_Whole_Number(fields[0], baud) || baud <= 0) {
+        last_error_ = "settings \"" + settings + "\": expected baud,parity,data bits,stop bits";
+        return false;
+    }
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    std::string letter = fields[1];
+    std::transform(letter.begin(), letter.end(), letter.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (letter == "n") {
+        parity = QSerialPort::NoParity;
+    } else if (letter == "e") {
+        parity = QSerialPort::EvenParity;
+    } else if (letter == "o") {
+        parity = QSerialPort::OddParity;
+    } else if (letter == "m") {
+        parity = QSerialPort::MarkParity;
+    } else if (letter == "s") {
+        parity = QSerialPort::SpaceParity;
+    } else {
+        last_error_ = "settings \"" + settings + "\": parity must be n, e, o, m or s";
+        return false;
+    }
+    if (!Parse_Whole_Number(fields[2], data_bits) || data_bits < 5 || data_bits > 8) {
+        last_error_ = "settings \"" + settings + "\": data bits must be 5 to 8";
+        return false;
+    }
+    if (!Parse_Whole_Number(fields[3], stop_bits) || (stop_bits != 1 && stop_bits != 2)) {
+        last_error_ = "settings \"" + settings + "\": stop bits must be 1 or 2";
+        return false;
+    }
+    const bool applied =
+        port_.setBaudRate(static_cast<qint32>(baud)) && port_.setParity(parity) &&
+        port_.setDataBits(static_cast<QSerialPort::DataBits>(data_bits)) &&
+        port_.setStopBits(stop_bits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!applied) {
+        last_error_ = "settings \"" + settings + "\": " + port_.errorString().toStdString();
+        port_.clearError();
+        return false;
+    }
+    return true;
+}
+
+void Qt_Serial_Control::Output(const std::string& bytes) {
+    if (!port_.isOpen()) {
+        last_error_ = "the port is not open";
+        return;
+    }
+    port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Hand the bytes to the system now instead of at the next pass of the event loop; what the
+    // system cannot take yet goes out from the loop.
+    while (port_.bytesToWrite() > 0 && port_.flush()) {
+    }
+}
+
+std::string Qt_Serial_Control::Input() {
+    const QByteArray bytes = port_.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void Qt_Serial_Control::Raise(std::int16_t event) {
+    comm_event_ = event;
+    if (on_comm_) {
+        on_comm_();
+    }
+}
+
+void Qt_Serial_Control::On_Ready_Read() {
+    Raise(comEvReceive);
+}
+
+bool Qt_Serial_Control::Line_Hung_Up() const {
+#ifdef Q_OS_WIN
+    return false;
+#else
+    pollfd line{static_cast<int>(port_.handle()), POLLIN, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#endif
+}
+
+void Qt_Serial_Control::On_Error(QSerialPort::SerialPortError error) {
+    if (!port_.isOpen()) {
+        return;
+    }
+    // A read that ends in end-of-file (the peer closed a pseudo-terminal) arrives as a plain read
+    // error; the hang-up on the line tells it from a passing fault.
+    if (error == QSerialPort::ResourceError ||
+        ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && Line_Hung_Up())) {
+        Report_Port_Lost();
+    }
+}
+
+void Qt_Serial_Control::Report_Port_Lost() {
+    last_error_ = Port_Name() + ": the port went away";
+    port_.close();
+    port_.clearError();
+    Raise(comEventPortLost);
+}

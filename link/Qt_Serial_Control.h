@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Serial_Control.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// RS232_Interface over QSerialPort. Lives on the user-interface thread and is used only from it:
+// received bytes are reported through OnComm from the event loop, inside a yield.
+class Qt_Serial_Control : public QObject, public Serial_Control {
+    Q_OBJECT
+
+  public:
+    explicit Qt_Serial_Control(QObject* parent = nullptr);
+    ~Qt_Serial_Control() override;
+
+    void Set_CommPort(std::int16_t port) override;
+    std::int16_t CommPort() const override { return port_number_; }
+    void Set_Port_Device(const std::string& device) override;
+
+    bool Set_PortOpen(bool open) override;
+    bool PortOpen() const override { return port_.isOpen(); }
+    std::string Last_Error() const override { return last_error_; }
+
+    bool Set_Settings(const std::string& settings) override;
+
+    void Output(const std::string& bytes) override;
+    std::string Input() override;
+    std::int16_t CommEvent() const override { return comm_event_; }
+
+    void Set_OnComm(std::function<void()> handler) override { on_comm_ = std::move(handler); }
+
+    // The device the port was last opened on (or is open on).
+    std::string Device() const { return device_; }
+
+  private:
+    void On_Ready_Read();
+    void On_Error(QSerialPort::SerialPortError error);
+    bool Line_Hung_Up() const;
+    void Report_Port_Lost();
+    void Raise(std::int16_t event);
+    std::string Open_Failure(QSerialPort::SerialPortError error) const;
+    std::string Port_Name() const;
+
+    QSerialPort port_;
+    std::int16_t port_number_ = 1;
+    std::string named_device_; // set by Set_Port_Device; wins over the number while not empty
+    std::string device_;
+    std::string last_error_;
+    std::int16_t comm_event_ = 0;
+    std::function<void()> on_comm_;
+};

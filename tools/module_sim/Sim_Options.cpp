@@ -1,0 +1,192 @@
+#include "Sim_Options.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+std::optional<long> Parse_Count(const std::string& text, long minimum) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || value < minimum || value > INT_MAX) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Sim_Command> Parse_Command(const std::string& text) {
+    if (text == "find") {
+        return Sim_Command::Find;
+    }
+    if (text == "write") {
+        return Sim_Command::Write;
+    }
+    if (text == "reset") {
+        return Sim_Command::Reset;
+    }
+    return std::nullopt;
+}
+
+// "CMD" or "CMD:N"; the count is required when `count_required`.
+std::optional<Sim_Reply_Fault> Parse_Command_Count(const std::string& text, bool count_required) {
+    const auto colon = text.find(':');
+    const auto command = Parse_Command(text.substr(0, colon));
+    if (!command) {
+        return std::nullopt;
+    }
+    if (colon == std::string::npos) {
+        if (count_required) {
+            return std::nullopt;
+        }
+        return Sim_Reply_Fault{*command, 0};
+    }
+    const auto nth = Parse_Count(text.substr(colon + 1), 1);
+    if (!nth) {
+        return std::nullopt;
+    }
+    return Sim_Reply_Fault{*command, static_cast<int>(*nth)};
+}
+
+} // namespace
+
+std::string Command_Name(Sim_Command command) {
+    switch (command) {
+    case Sim_Command::Find:
+        return "find";
+    case Sim_Command::Write:
+        return "write";
+    case Sim_Command::Reset:
+        return "reset";
+    }
+    return "?";
+}
+
+std::string Sim_Usage() {
+    return R"(Usage: module-sim (--pty | --port DEVICE) [options]
+
+A simulated display unit: answers detection (87 00 78), EEPROM block writes
+(04 84 address[4] data[128] checksum) and PIC reset (FE 00 01) like the real unit.
+
+Line:
+  --pty                   open a pseudo-terminal; its device path is the first line on
+                          stdout, and it is listed among the port numbers while running
+  --port DEVICE           use a real serial port (115200 8N1, raw)
+EEPROM (64 KiB, all 0x00 at start):
+  --load FILE             start from a 65,536-byte image
+  --dump FILE             write the EEPROM to FILE after every reset and at exit
+Faults (CMD is find, write or reset; N counts the requests of that command from 1):
+  --mute CMD              never answer CMD
+  --answer-from CMD:N     answer CMD only from its Nth request on
+  --never-ack-block K     never acknowledge the write of block K (address 128*K)
+                          (a write the unit does not answer is not stored)
+  --bad-checksum CMD[:N]  wrong checksum on the replies to CMD (all, or only the Nth)
+  --wrong-echo CMD[:N]    wrong echo byte on the replies to CMD (all, or only the Nth)
+  --burst N               send replies in bursts of N bytes...
+  --burst-pause MS        ...with MS milliseconds between bursts (default 5)
+  --delay MS              delay every reply by MS milliseconds
+  --line-rate             emulate 115200 8N1 (11,520 bytes/s): a reply leaves only when
+                          the request and the reply would have crossed the line
+  --write-time MS         EEPROM write time of each block before its acknowledgement
+  --close-after-block K   close the line and exit after acknowledging block K
+Other:
+  --verbose               log every request received (and every bad one) to stderr
+  --help                  this text
+
+A bad request (unknown command, wrong length, wrong checksum, address beyond 64 KiB)
+gets no reply; a partial request is dropped after 50 ms without bytes.
+SIGINT and SIGTERM end the simulator cleanly (the dump is written).
+)";
+}
+
+Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
+    Sim_Options options;
+    Sim_Parse_Result result;
+    auto fail = [&](const std::string& why) {
+        result.Error = why;
+        return result;
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& flag = arguments[i];
+        const bool takes_value =
+            flag != "--pty" && flag != "--verbose" && flag != "--help" && flag != "--line-rate";
+        std::string value;
+        if (takes_value) {
+            if (i + 1 >= arguments.size()) {
+                return fail(flag + " needs a value");
+            }
+            value = arguments[++i];
+        }
+        const auto bad_value = [&] { return fail("bad value for " + flag + ": " + value); };
+        if (flag == "--help") {
+            result.Help = true;
+            return result;
+        } else if (flag == "--pty") {
+            options.Pty = true;
+        } else if (flag == "--verbose") {
+            options.Verbose = true;
+        } else if (flag == "--line-rate") {
+            options.Line_Rate = true;
+        } else if (flag == "--port") {
+            options.Port = value;
+        } else if (flag == "--load") {
+            options.Load_File = value;
+        } else if (flag == "--dump") {
+            options.Dump_File = value;
+        } else if (flag == "--mute") {
+            const auto command = Parse_Command(value);
+            if (!command) {
+                return bad_value();
+            }
+            options.Mute.insert(*command);
+        } else if (flag == "--answer-from") {
+            const auto rule = Parse_Command_Count(value, true);
+            if (!rule) {
+                return bad_value();
+            }
+            options.Answer_From[rule->Command] = rule->Nth;
+        } else if (flag == "--bad-checksum" || flag == "--wrong-echo") {
+            const auto rule = Parse_Command_Count(value, false);
+            if (!rule) {
+                return bad_value();
+            }
+            (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
+        } else if (flag == "--never-ack-block" || flag == "--close-after-block") {
+            const auto block = Parse_Count(value, 0);
+            if (!block || *block > 511) {
+                return bad_value();
+            }
+            if (flag == "--never-ack-block") {
+                options.Never_Ack_Blocks.insert(*block);
+            } else {
+                options.Close_After_Block = *block;
+            }
+        } else if (flag == "--burst" || flag == "--burst-pause" || flag == "--delay" ||
+                   flag == "--write-time") {
+            const auto number = Parse_Count(value, flag == "--burst" ? 1 : 0);
+            if (!number) {
+                return bad_value();
+            }
+            const int amount = static_cast<int>(*number);
+            if (flag == "--burst") {
+                options.Burst = amount;
+            } else if (flag == "--burst-pause") {
+                options.Burst_Pause_Ms = amount;
+            } else if (flag == "--delay") {
+                options.Delay_Ms = amount;
+            } else {
+                options.Write_Time_Ms = amount;
+            }
+        } else {
+            return fail("unknown option " + flag);
+        }
+    }
+    if (options.Pty == !options.Port.empty()) {
+        return fail("give either --pty or --port DEVICE");
+    }
+    result.Options = options;
+    return result;
+}
