@@ -66,6 +66,9 @@ TEST_F(Link_Rig, Wait_Measures_Across_A_Clock_Wrap_And_Yields_The_Time_Left) {
     ws.On_Yield = [this](std::uint32_t wait) {
         Waits.push_back(wait);
         clock.Advance(700);
+        if (ws.Yields > 100) {
+            link.Request_Abort(); // a wait that lost track of time would never end
+        }
     };
     EXPECT_FALSE(link.Find_Module());
     EXPECT_EQ(ws.Yields, 15);
@@ -196,6 +199,7 @@ TEST_F(Link_Rig, Port_Lost_Mid_Write_Ends_The_Step_At_Once) {
     EXPECT_FALSE(link.Write_EEPROM());
     EXPECT_TRUE(link.Port_Lost());
     EXPECT_EQ(port.Frames.size(), 11u);
+    EXPECT_EQ(view.Received(), "10"); // the wait for block 10 was cut short, not completed
     EXPECT_LT(ws.Yields, 25);
     ASSERT_EQ(ws.Messages.size(), 1u);
     EXPECT_EQ(ws.Messages[0].Text, Write_Failed_Text);
