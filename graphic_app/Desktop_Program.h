@@ -1,0 +1,7 @@
+#pragma once
+
+#include "Model_Descriptor.h"
+
+// The entry of a desktop program: the main window's load step, then the event loop until
+// neither window is left. Returns the program's exit status.
+int Run_Desktop_Program(const Program_Description& program, int argc, char** argv);

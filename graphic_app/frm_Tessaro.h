@@ -1,0 +1,66 @@
+#pragma once
+
+#include "File_Dialog.h"
+#include "Glyph_Grid.h"
+#include "Link_View_Relay.h"
+#include "Picture_Boxes.h"
+#include "Serial_Control.h"
+#include "Window_System.h"
+#include "frm_RS232.h"
+#include "mod_RS232.h"
+#include "mod_variabili.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <vector>
+
+class Picture_Box;
+class QAction;
+class QTabWidget;
+
+// The main window of both programs, built from the program's list of display models: one tab
+// per model with its four picture boxes, and the glyph editors when the program has glyphs.
+// It owns the system's serial control and link; the serial window borrows them.
+class frm_Tessaro : public QMainWindow, public Picture_Boxes {
+    Q_OBJECT
+
+  public:
+    frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dialog,
+                Serial_Control& RS232_Interface, Millisecond_Clock& clock);
+    ~frm_Tessaro() override;
+
+    // The load step: fills the tables from the default bitmaps and sets up the glyph grids.
+    // False when a default was missing or unusable; the program has then been ended.
+    bool Form_Load();
+
+    bool Load_Picture(int model_index, int slot, const std::string& path) override;
+
+    // The serial window while it is loaded, else null.
+    frm_RS232* Serial_Window() const;
+    RS232_Link& Link() { return link_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Build_Menus();
+    QWidget* Model_Page(int model_index);
+    QWidget* Fonts_Page();
+    void smnu_Comunicazione_Click();
+
+    Program_Data& data_;
+    Window_System& ws_;
+    File_Dialog& dialog_;
+    Serial_Control& RS232_Interface_;
+    Link_View_Relay relay_;
+    RS232_Link link_;
+    QPointer<frm_RS232> serial_;
+    bool close_after_run_ = false;
+
+    QTabWidget* SST_Select_Image = nullptr;
+    std::vector<std::array<Picture_Box*, Slots_Per_Table>> boxes_;
+    Glyph_Grid* msh_Font_5x8 = nullptr;
+    Glyph_Grid* msh_Font_10x16 = nullptr;
+};

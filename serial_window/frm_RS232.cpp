@@ -1,0 +1,402 @@
+#include "frm_RS232.h"
+
+#include "Port_Registry.h"
+#include "mod_RS232_COD.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int First_Scanned_Port = 1;
+constexpr int Last_Scanned_Port = 16;
+constexpr int Progress_Maximum = 512;
+
+QString Q(const char* text) {
+    return QString::fromUtf8(text);
+}
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QGroupBox* Frame(const char* name, const char* caption) {
+    auto* frame = new QGroupBox(Q(caption));
+    frame->setObjectName(Q(name));
+    return frame;
+}
+
+QLabel* Label(const char* name, const char* caption) {
+    auto* label = new QLabel(Q(caption));
+    label->setObjectName(Q(name));
+    return label;
+}
+
+QPushButton* Button(const char* name, const char* caption, const char* tooltip) {
+    auto* button = new QPushButton(Q(caption));
+    button->setObjectName(Q(name));
+    if (*tooltip) {
+        button->setToolTip(Q(tooltip));
+    }
+    return button;
+}
+
+QLineEdit* Read_Only_Field(const char* name, const char* text, const char* tooltip) {
+    auto* field = new QLineEdit(Q(text));
+    field->setObjectName(Q(name));
+    field->setReadOnly(true);
+    field->setAlignment(Qt::AlignCenter);
+    field->setToolTip(Q(tooltip));
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
+}
+
+// Log colours are 0x00BBGGRR values.
+QColor Log_Colour(std::uint32_t colour) {
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+} // namespace
+
+std::optional<std::int16_t> Port_Number_From_Text(const std::string& text) {
+    if (text.size() < 4) {
+        return std::nullopt;
+    }
+    const std::string rest = text.substr(3);
+    const auto first = rest.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto last = rest.find_last_not_of(" \t");
+    const std::string digits = rest.substr(first, last - first + 1);
+    long value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+        if (value > 32767) {
+            return std::nullopt;
+        }
+    }
+    if (value < 1) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+frm_RS232::frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link,
+                     Link_View_Relay& relay, Window_System& ws)
+    : data_(data), port_(port), link_(link), relay_(relay), ws_(ws),
+      sequence_(data, link, ws, *this) {
+    setObjectName(QStringLiteral("frm_RS232"));
+    setWindowTitle(Q("Comunicazione seriale verso modulo LCD"));
+    Build_Controls();
+    relay_.Set_Target(this);
+}
+
+frm_RS232::~frm_RS232() {
+    if (relay_.Target() == this) {
+        relay_.Set_Target(nullptr);
+    }
+}
+
+void frm_RS232::Build_Controls() {
+    auto* outer = new QVBoxLayout(this);
+    fra_Select_RS232 = Frame("fra_Select_RS232", "Seleziona porta seriale tra quelle disponibili:");
+    outer->addWidget(fra_Select_RS232);
+    auto* body = new QVBoxLayout(fra_Select_RS232);
+
+    fra_RS232 = Frame("fra_RS232", "Porte disponibili:");
+    cmb_RS232 = new QComboBox;
+    cmb_RS232->setObjectName(QStringLiteral("cmb_RS232"));
+    cmb_RS232->setEditable(true);
+    cmb_RS232->setInsertPolicy(QComboBox::NoInsert);
+    cmb_RS232->setToolTip(Q("Selezionare una porta seriale dall'elenco"));
+    // Port numbers are not the system's device names here, so the device is shown beside them.
+    lbl_Port_Device = new QLabel;
+    lbl_Port_Device->setObjectName(QStringLiteral("lbl_Port_Device"));
+    lbl_Port_Device->setToolTip(Q("Dispositivo della porta selezionata"));
+    lbl_Port_Device->setMinimumWidth(110);
+    auto* port_row = new QHBoxLayout(fra_RS232);
+    port_row->addWidget(cmb_RS232, 1);
+    port_row->addWidget(lbl_Port_Device);
+
+    fra_Set_Port = Frame("fra_Set_Port", "Attiva porta selezionata:");
+    cmd_ON = Button("cmd_ON", "ON", "Attiva porta seriale selezionata");
+    cmd_OFF = Button("cmd_OFF", "OFF", "Disattiva porta seriale");
+    auto* on_off = new QHBoxLayout(fra_Set_Port);
+    on_off->addWidget(cmd_ON);
+    on_off->addWidget(cmd_OFF);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(fra_RS232);
+    left->addWidget(fra_Set_Port);
+
+    fra_Speed = Frame("fra_Speed", "Impostazioni porta seriale:");
+    txt_Baud_Rates = Read_Only_Field("txt_Baud_Rates", "115200", "Velocità trasmissione dati");
+    txt_Lenght_Byte = Read_Only_Field("txt_Lenght_Byte", "8", "Lunghezza dato 8 bit");
+    txt_Parity_Bit = Read_Only_Field("txt_Parity_Bit", "Nessuno", "Bit di parità");
+    txt_Stop_Bit = Read_Only_Field("txt_Stop_Bit", "1", "Numero bit di stop");
+    auto* settings = new QGridLayout(fra_Speed);
+    settings->addWidget(Label("lbl_Baud_Rates", "Baud Rates:"), 0, 0);
+    settings->addWidget(txt_Baud_Rates, 0, 1);
+    settings->addWidget(Label("lbl_Lenght_Byte", "Lunghezza dato in bit:"), 1, 0);
+    settings->addWidget(txt_Lenght_Byte, 1, 1);
+    settings->addWidget(Label("lbl_Parity_Bit", "Bit di parità:"), 2, 0);
+    settings->addWidget(txt_Parity_Bit, 2, 1);
+    settings->addWidget(Label("lbl_Stop_Bit", "Bit di stop:"), 3, 0);
+    settings->addWidget(txt_Stop_Bit, 3, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addWidget(fra_Speed, 1);
+    body->addLayout(top);
+
+    fra_Comandi = Frame("fra_Comandi", "Lettura/Scrittura modulo LCD alarm:");
+    cmd_Write_RS232 =
+        Button("cmd_Write_RS232", "Scrivi modulo LCD", "Scrive modulo LCD gestione allarmi");
+    auto* commands = new QHBoxLayout(fra_Comandi);
+    commands->addWidget(cmd_Write_RS232);
+    commands->addStretch(1);
+    // Stop stands beside the command group, not in it, so disabling the group leaves it usable.
+    cmd_Stop_RS232 = Button("cmd_Stop_RS232", "Stop ",
+                            "Abortisce scrittura / lettura modulo LCD gestione allarmi");
+    auto* command_row = new QHBoxLayout;
+    command_row->addWidget(fra_Comandi, 1);
+    command_row->addWidget(cmd_Stop_RS232, 0, Qt::AlignBottom);
+    body->addLayout(command_row);
+
+    rtb_RS232_SPY = new QTextEdit;
+    rtb_RS232_SPY->setObjectName(QStringLiteral("rtb_RS232_SPY"));
+    rtb_RS232_SPY->setReadOnly(true);
+    rtb_RS232_SPY->setAcceptRichText(false);
+    QFont log_font(QStringLiteral("Courier New"));
+    log_font.setStyleHint(QFont::TypeWriter);
+    log_font.setPointSizeF(9.75);
+    log_font.setBold(true);
+    rtb_RS232_SPY->setFont(log_font);
+    rtb_RS232_SPY->document()->setDefaultFont(log_font);
+    rtb_RS232_SPY->setMinimumHeight(200);
+    body->addWidget(rtb_RS232_SPY, 1);
+
+    pgb_RS232 = new QProgressBar;
+    pgb_RS232->setObjectName(QStringLiteral("pgb_RS232"));
+    pgb_RS232->setRange(0, Progress_Maximum);
+    pgb_RS232->setValue(0);
+    body->addWidget(pgb_RS232);
+
+    txt_Send_Packet = Read_Only_Field("txt_Send_Packet", "0", "Numero pacchetti inviati al PIC");
+    txt_Received_Packet =
+        Read_Only_Field("txt_Received_Packet", "0", "Numero pacchetti ricevuti dal PIC");
+    auto* counters = new QGridLayout;
+    counters->addWidget(Label("lbl_Send_Packet", "Pacchetti inviati al PIC:"), 0, 0);
+    counters->addWidget(txt_Send_Packet, 0, 1);
+    counters->addWidget(Label("lbl_Received_Packet", "Pacchetti ricevuti dal PIC:"), 1, 0);
+    counters->addWidget(txt_Received_Packet, 1, 1);
+    cmd_Exit = Button("cmd_Exit", "E&xit", "");
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(counters);
+    bottom->addStretch(1);
+    bottom->addWidget(cmd_Exit, 0, Qt::AlignBottom);
+    body->addLayout(bottom);
+
+    resize(660, 580);
+
+    connect(cmb_RS232, &QComboBox::currentTextChanged, this, [this] { Show_Port_Device(); });
+    connect(cmd_ON, &QPushButton::clicked, this, [this] { cmd_ON_Click(); });
+    connect(cmd_OFF, &QPushButton::clicked, this, [this] { cmd_OFF_Click(); });
+    connect(cmd_Stop_RS232, &QPushButton::clicked, this, [this] { cmd_Stop_RS232_Click(); });
+    connect(cmd_Write_RS232, &QPushButton::clicked, this, [this] { cmd_Write_RS232_Click(); });
+    connect(cmd_Exit, &QPushButton::clicked, this, [this] { close(); });
+}
+
+void frm_RS232::Form_Load() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const double top = (area.height() - double(frameGeometry().height())) / 2;
+        const double left = (area.width() - double(frameGeometry().width())) / 2;
+        move(area.x() + int(std::lround(left)), area.y() + int(std::lround(top)));
+    }
+    ws_.Busy_Pointer(true);
+    Scan_Ports();
+    ws_.Busy_Pointer(false);
+    if (cmb_RS232->count() > 0) {
+        cmb_RS232->setCurrentIndex(0);
+        cmb_RS232->setEditText(cmb_RS232->itemText(0));
+    }
+    Show_Port_Device();
+    Set_Port_Closed_State();
+}
+
+void frm_RS232::Scan_Ports() {
+    cmb_RS232->clear();
+    for (int n = First_Scanned_Port; n <= Last_Scanned_Port; ++n) {
+        port_.Set_CommPort(static_cast<std::int16_t>(n));
+        port_.Set_PortOpen(true);
+        if (port_.PortOpen()) {
+            cmb_RS232->addItem(QStringLiteral("COM %1").arg(n));
+        }
+        if (port_.PortOpen()) {
+            port_.Set_PortOpen(false);
+        }
+    }
+}
+
+void frm_RS232::Show_Port_Device() {
+    const auto number = Port_Number_From_Text(cmb_RS232->currentText().toStdString());
+    const auto device = number ? Device_For_Port(*number) : std::nullopt;
+    lbl_Port_Device->setText(device ? Q(*device) : QString());
+}
+
+void frm_RS232::Set_Port_Closed_State() {
+    cmd_ON->setEnabled(true);
+    cmd_OFF->setEnabled(false);
+    fra_Comandi->setEnabled(false);
+    cmd_Write_RS232->setEnabled(false);
+}
+
+void frm_RS232::Set_Port_Open_State() {
+    cmd_OFF->setEnabled(true);
+    cmd_ON->setEnabled(false);
+    fra_Comandi->setEnabled(true);
+    cmd_Write_RS232->setEnabled(true);
+}
+
+void frm_RS232::cmd_ON_Click() {
+    const std::string text = cmb_RS232->currentText().toStdString();
+    const auto number = Port_Number_From_Text(text);
+    if (!number) {
+        ws_.Message_Box("Porta seriale non valida: \"" + text + "\".", Title_Error,
+                        Message_Icon::Critical);
+        return;
+    }
+    const std::string port_name = "COM " + std::to_string(*number);
+    port_.Set_CommPort(*number);
+    if (!port_.Set_PortOpen(true) || !port_.PortOpen()) {
+        ws_.Message_Box("Impossibile aprire la porta " + port_name + "." + CR_LF +
+                            port_.Last_Error(),
+                        Title_Error, Message_Icon::Critical);
+        return;
+    }
+    if (!port_.Set_Settings(Line_Settings)) {
+        const std::string why = port_.Last_Error();
+        port_.Set_PortOpen(false);
+        ws_.Message_Box("Impossibile impostare la porta " + port_name + " a " + Line_Settings +
+                            "." + CR_LF + why,
+                        Title_Error, Message_Icon::Critical);
+        return;
+    }
+    Set_Port_Open_State();
+}
+
+void frm_RS232::cmd_OFF_Click() {
+    port_.Set_PortOpen(false);
+    Set_Log_Text("");
+    Set_Port_Closed_State();
+}
+
+void frm_RS232::cmd_Stop_RS232_Click() {
+    data_.Stop_Request = true;
+}
+
+void frm_RS232::cmd_Write_RS232_Click() {
+    // A click that arrives inside the running sequence's waits must not start a second run.
+    if (sequence_.Running()) {
+        return;
+    }
+    sequence_.Run();
+    if (close_after_run_) {
+        close();
+    }
+    emit Run_Ended();
+}
+
+void frm_RS232::Close_After_Run() {
+    close_after_run_ = true;
+    link_.Request_Abort();
+}
+
+void frm_RS232::closeEvent(QCloseEvent* event) {
+    // The run is still on the stack inside a yield: end it first and leave once it has unwound.
+    if (sequence_.Running()) {
+        Close_After_Run();
+        event->ignore();
+        return;
+    }
+    if (port_.PortOpen()) {
+        port_.Set_PortOpen(false);
+    }
+    unloaded_ = true;
+    relay_.Set_Target(nullptr);
+    event->accept();
+}
+
+int frm_RS232::View_Position(std::size_t text_position) const {
+    const auto end = log_.begin() + static_cast<std::ptrdiff_t>(text_position);
+    return int(text_position) - int(std::count(log_.begin(), end, '\r'));
+}
+
+void frm_RS232::Set_Log_Text(const std::string& text) {
+    QTextCharFormat plain;
+    plain.setForeground(rtb_RS232_SPY->palette().color(QPalette::Text));
+    std::string added = text;
+    // The received line is appended to the request line: only the new part is laid out again.
+    if (!log_.empty() && text.size() > log_.size() && text.compare(0, log_.size(), log_) == 0) {
+        added = text.substr(log_.size());
+    } else {
+        rtb_RS232_SPY->clear();
+    }
+    added.erase(std::remove(added.begin(), added.end(), '\r'), added.end());
+    QTextCursor cursor(rtb_RS232_SPY->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromLatin1(added.data(), qsizetype(added.size())), plain);
+    log_ = text;
+}
+
+void frm_RS232::Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) {
+    const std::size_t first = std::min(start, log_.size());
+    const std::size_t last = std::min(first + length, log_.size());
+    QTextCursor cursor(rtb_RS232_SPY->document());
+    cursor.setPosition(View_Position(first));
+    cursor.setPosition(View_Position(last), QTextCursor::KeepAnchor);
+    QTextCharFormat coloured;
+    coloured.setForeground(Log_Colour(colour));
+    cursor.mergeCharFormat(coloured);
+}
+
+std::string frm_RS232::Counter_Text(Counter which) {
+    const QLineEdit* field = which == Counter::Sent ? txt_Send_Packet : txt_Received_Packet;
+    return field->text().toStdString();
+}
+
+void frm_RS232::Set_Counter_Text(Counter which, const std::string& text) {
+    QLineEdit* field = which == Counter::Sent ? txt_Send_Packet : txt_Received_Packet;
+    field->setText(Q(text));
+}
+
+void frm_RS232::Set_Progress(double value) {
+    pgb_RS232->setValue(int(std::lround(std::clamp(value, 0.0, double(Progress_Maximum)))));
+}
+
+void frm_RS232::Enable_Exit(bool enabled) {
+    cmd_Exit->setEnabled(enabled);
+}
+
+void frm_RS232::Enable_OFF(bool enabled) {
+    cmd_OFF->setEnabled(enabled);
+}

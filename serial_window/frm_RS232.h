@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Link_View_Relay.h"
+#include "Programming_Sequence.h"
+#include "Serial_Control.h"
+#include "Window_System.h"
+#include "mod_RS232.h"
+#include "mod_variabili.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTextEdit;
+
+// The port number of a "COM n" text: the text from its fourth character on, blanks around the
+// number allowed ("COM 3" and "COM12"). Nothing when no positive 16-bit number is there.
+std::optional<std::int16_t> Port_Number_From_Text(const std::string& text);
+
+// The serial communication window. It drives the main window's serial control and link, and
+// shows what the link steps write: the traffic log, the packet counters and the progress bar.
+class frm_RS232 : public QWidget, public Sequence_View {
+    Q_OBJECT
+
+  public:
+    frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link, Link_View_Relay& relay,
+              Window_System& ws);
+    ~frm_RS232() override;
+
+    // The load step: centres the window, scans the ports and starts in the port-closed state.
+    void Form_Load();
+
+    bool Running() const { return sequence_.Running(); }
+    // The main window asks this when it goes during a run: the run is aborted and the window
+    // closes once the run has unwound.
+    void Close_After_Run();
+    bool Unloaded() const { return unloaded_; }
+
+    std::string Log_Text() override { return log_; }
+    void Set_Log_Text(const std::string& text) override;
+    void Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) override;
+    std::string Counter_Text(Counter which) override;
+    void Set_Counter_Text(Counter which, const std::string& text) override;
+    void Set_Progress(double value) override;
+    void Enable_Exit(bool enabled) override;
+    void Enable_OFF(bool enabled) override;
+
+  signals:
+    void Run_Ended();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Build_Controls();
+    void Scan_Ports();
+    void Show_Port_Device();
+    void Set_Port_Closed_State();
+    void Set_Port_Open_State();
+
+    void cmd_ON_Click();
+    void cmd_OFF_Click();
+    void cmd_Stop_RS232_Click();
+    void cmd_Write_RS232_Click();
+
+    // Position in the log view's document of a position in the log text, whose line ends are
+    // two characters where the view's paragraph breaks are one.
+    int View_Position(std::size_t text_position) const;
+
+    Program_Data& data_;
+    Serial_Control& port_;
+    RS232_Link& link_;
+    Link_View_Relay& relay_;
+    Window_System& ws_;
+    Programming_Sequence sequence_;
+
+    std::string log_;
+    bool close_after_run_ = false;
+    bool unloaded_ = false;
+
+    QGroupBox* fra_Select_RS232 = nullptr;
+    QGroupBox* fra_RS232 = nullptr;
+    QComboBox* cmb_RS232 = nullptr;
+    QLabel* lbl_Port_Device = nullptr;
+    QGroupBox* fra_Speed = nullptr;
+    QLineEdit* txt_Baud_Rates = nullptr;
+    QLineEdit* txt_Lenght_Byte = nullptr;
+    QLineEdit* txt_Parity_Bit = nullptr;
+    QLineEdit* txt_Stop_Bit = nullptr;
+    QGroupBox* fra_Set_Port = nullptr;
+    QPushButton* cmd_ON = nullptr;
+    QPushButton* cmd_OFF = nullptr;
+    QGroupBox* fra_Comandi = nullptr;
+    QPushButton* cmd_Write_RS232 = nullptr;
+    QPushButton* cmd_Stop_RS232 = nullptr;
+    QTextEdit* rtb_RS232_SPY = nullptr;
+    QProgressBar* pgb_RS232 = nullptr;
+    QLineEdit* txt_Send_Packet = nullptr;
+    QLineEdit* txt_Received_Packet = nullptr;
+    QPushButton* cmd_Exit = nullptr;
+};
