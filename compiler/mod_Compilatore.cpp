@@ -1,6 +1,7 @@
 #include "mod_Compilatore.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -25,6 +26,19 @@ bool Read_Whole_File(const std::string& path, std::vector<std::uint8_t>& bytes) 
     file.read(reinterpret_cast<char*>(bytes.data()), length);
     return static_cast<bool>(file);
 }
+
+// For a row byte v: byte i set to 1 when the pixel of column i (bit 7 - i of v) is set.
+constexpr std::array<std::uint64_t, 256> Column_Spread = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned v = 0; v < 256; ++v) {
+        for (int i = 0; i < 8; ++i) {
+            if ((v >> (7 - i)) & 1) {
+                table[v] |= std::uint64_t(1) << (8 * i);
+            }
+        }
+    }
+    return table;
+}();
 
 void Fail(Window_System& ws, const std::string& first_line) {
     ws.Message_Box(first_line + CR_LF + "Impossibile continuare!!", Title_Error,
@@ -77,16 +91,18 @@ bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string&
 void Pack_Vertical(Program_Data& data, int width, int height) {
     const Bitmap_Grid& rows = data.Bitmap_Rows;
     data.Packed_Image.assign(std::size_t(width) * height / 8, 0);
-    std::size_t k = 0;
     for (int base = 0; base < height; base += 8) {
-        for (int x = 0; x < width; ++x) {
-            const int c = x / 8;
-            const int shift = 7 - x % 8;
-            std::uint8_t out = 0;
+        for (int c = 0; c < width / 8; ++c) {
+            // Byte i of `columns` is the output byte of pixel column 8c + i: row base + j of
+            // the page lands in its bit j.
+            std::uint64_t columns = 0;
             for (int j = 0; j < 8; ++j) {
-                out |= static_cast<std::uint8_t>(((rows.At(base + j, c) >> shift) & 1) << j);
+                columns |= Column_Spread[rows.At(base + j, c)] << j;
             }
-            data.Packed_Image[k++] = out;
+            const std::size_t k = std::size_t(base / 8) * width + std::size_t(c) * 8;
+            for (int i = 0; i < 8; ++i) {
+                data.Packed_Image[k + i] = static_cast<std::uint8_t>(columns >> (8 * i));
+            }
         }
     }
 }
