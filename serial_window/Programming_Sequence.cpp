@@ -20,7 +20,7 @@ class Running_Flag {
 
 Programming_Sequence::Programming_Sequence(Program_Data& data, RS232_Link& link, Window_System& ws,
                                            Sequence_View& view)
-    : data_(data), link_(link), ws_(ws), view_(view) {}
+    : data_(data), link_(link), ws_(ws), view_(view), compile_(Compile_Images) {}
 
 Run_Outcome Programming_Sequence::Run() {
     // The write button stays enabled during a run and its clicks arrive inside the link's
@@ -46,7 +46,7 @@ Run_Outcome Programming_Sequence::Run() {
 }
 
 Run_Outcome Programming_Sequence::Program_Module() {
-    if (!Compile_Images(data_, ws_)) {
+    if (!compile_(data_, ws_)) {
         return Run_Outcome::Compile_Failed;
     }
     if (!link_.Find_Module()) {

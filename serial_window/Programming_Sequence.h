@@ -3,6 +3,8 @@
 #include "Link_View.h"
 #include "mod_RS232.h"
 
+#include <functional>
+
 // How a programming run ended; the sequence itself reports nothing, each step has told the user.
 enum class Run_Outcome {
     Written,                // every block acknowledged and the reset acknowledged
@@ -30,6 +32,11 @@ class Programming_Sequence {
     Run_Outcome Run();
     bool Running() const { return running_; }
 
+    // What fills EEPROM_Image at the start of a run: Compile_Images unless replaced, e.g. by a
+    // step that loads an image compiled earlier.
+    using Compile_Step = std::function<bool(Program_Data&, Window_System&)>;
+    void Set_Compile_Step(Compile_Step step) { compile_ = std::move(step); }
+
   private:
     // Steps 7 to 9 of a run: compile, find, write and the reset rule.
     Run_Outcome Program_Module();
@@ -38,5 +45,6 @@ class Programming_Sequence {
     RS232_Link& link_;
     Window_System& ws_;
     Sequence_View& view_;
+    Compile_Step compile_;
     bool running_ = false;
 };

@@ -1,7 +1,9 @@
 #include "Cli_Commands.h"
 
 #include "Cli_Compile.h"
+#include "Cli_Ports.h"
 #include "Cli_Preview.h"
+#include "Cli_Program.h"
 
 #include <iostream>
 
@@ -9,6 +11,8 @@ const std::vector<Cli_Command>& Cli_Commands() {
     static const std::vector<Cli_Command> commands{
         {"compile", Compile_Usage, Run_Compile},
         {"preview", Preview_Usage, Run_Preview},
+        {"program", Program_Usage, Run_Program},
+        {"ports", Ports_Usage, Run_Ports},
     };
     return commands;
 }
@@ -16,19 +20,24 @@ const std::vector<Cli_Command>& Cli_Commands() {
 std::string Usage_Text() {
     std::string text = "usage:\n";
     for (const Cli_Command& command : Cli_Commands()) {
-        text += "  vantrel-cli " + command.Name + " " + command.Usage + "\n";
+        text += "  vantrel-cli " + command.Name + (command.Usage.empty() ? "" : " ") +
+                command.Usage + "\n";
     }
-    text +=
-        "  vantrel-cli --help\n"
-        "\n"
-        "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
-        "N: the slot \"Immagine numero N\", 1 to 4.\n"
-        "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
-        "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
-        "Slots not given hold the model's default bitmap from the program's folder.\n"
-        "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
-        "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
-        "Exit status: 0 done, 1 a file missing or not written, 2 usage error or refused file.\n";
+    text += "  vantrel-cli --help\n"
+            "\n"
+            "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
+            "N: the slot \"Immagine numero N\", 1 to 4.\n"
+            "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
+            "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
+            "Slots not given hold the model's default bitmap from the program's folder.\n"
+            "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
+            "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
+            "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
+            "  ports' lists them (3, COM3, COM 3). --image sends a ready 65,536-byte image.\n"
+            "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
+            "Exit status: 0 done, 1 a file missing or not written (nothing sent), 2 usage error\n"
+            "  or refused input, 3 unit not found or port not opened, 4 write failed (the reset\n"
+            "  was still sent), 5 stopped, 6 written but the reset not acknowledged.\n";
     return text;
 }
 

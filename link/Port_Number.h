@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The port number in a port text: the text from its fourth character on, blanks around the
+// number allowed, so "COM 3" and "COM3" both give 3. Nothing for a text without a number there.
+std::optional<std::int16_t> Port_Number_From_Text(const std::string& text);
