@@ -57,6 +57,9 @@ Lit_Picture Decode_Glyph(const std::vector<std::uint8_t>& image, const std::stri
 std::vector<Lit_Picture> Decode_Image(const std::vector<std::uint8_t>& image,
                                       const Program_Description& program) {
     std::vector<Lit_Picture> pictures;
+    if (image.size() != EEPROM_Size) {
+        return pictures;
+    }
     for (const Model_Descriptor& model : program.Models) {
         for (int slot = 0; slot < Slots_Per_Table; ++slot) {
             pictures.push_back(Decode_Slot(image, model, slot));
