@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
