@@ -13,6 +13,7 @@
 #include <iostream>
 #include <iterator>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -267,6 +268,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (options.Line_Rate) {
+        // The emulated line times each reply to a few microseconds; the default timer slack of
+        // 50 us per wake-up would add up over a thousand replies.
+        ::prctl(PR_SET_TIMERSLACK, 1UL);
+    }
     Sim_Unit unit(options, std::move(eeprom), options.Verbose ? &std::cerr : nullptr);
     const Run_End end = Serve(line, unit, options, signal_fd);
     line.Close();

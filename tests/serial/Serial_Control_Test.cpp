@@ -1,0 +1,204 @@
+#include "Port_Registry.h"
+#include "Qt_Console_Window_System.h"
+#include "Qt_Serial_Control.h"
+#include "Sim_Process.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <poll.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Yields to the event loop, as the link does, until `done` or `limit`.
+bool Wait_For(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+    QTimer wake;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        Qt_Yield(wake, 20);
+    }
+    return true;
+}
+
+// Records every OnComm as the receive handler does: the event code, and the input on code 2.
+struct Receiver {
+    explicit Receiver(Qt_Serial_Control& control) : control_(control) {
+        control.Set_OnComm([this] {
+            Events.push_back(control_.CommEvent());
+            if (control_.CommEvent() == comEvReceive) {
+                Received += control_.Input();
+            }
+        });
+    }
+    std::vector<std::int16_t> Events;
+    std::string Received;
+
+  private:
+    Qt_Serial_Control& control_;
+};
+
+std::string Every_Byte_Value() {
+    std::string bytes;
+    for (int value = 0; value < 256; ++value) {
+        bytes += static_cast<char>(value);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+
+    Qt_Serial_Control control;
+    Receiver receiver(control);
+    control.Set_Port_Device(::ptsname(master));
+    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    ASSERT_TRUE(control.Set_Settings("115200,n,8,2")) << control.Last_Error();
+
+    const std::string all = Every_Byte_Value();
+    control.Output(all);
+    std::string line;
+    // Output hands the bytes over at once: they are readable without running the event loop.
+    for (int tries = 0; tries < 100 && line.size() < all.size(); ++tries) {
+        pollfd fd{master, POLLIN, 0};
+        char buffer[512];
+        if (::poll(&fd, 1, 20) == 1) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            line.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        }
+    }
+    EXPECT_EQ(line, all);
+
+    ASSERT_EQ(::write(master, all.data(), all.size()), static_cast<ssize_t>(all.size()));
+    EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= all.size(); }));
+    EXPECT_EQ(receiver.Received, all);
+    ASSERT_FALSE(receiver.Events.empty());
+    for (std::int16_t event : receiver.Events) {
+        EXPECT_EQ(event, comEvReceive);
+    }
+    control.Set_PortOpen(false);
+    ::close(master);
+}
+
+TEST(Qt_Serial_Control, Exchanges_Frames_With_The_Unit_And_Refuses_Odd_Settings) {
+    const std::string dump = (std::filesystem::temp_directory_path() /
+                              ("serial-dump-" + std::to_string(::getpid()) + ".bin"))
+                                 .string();
+    Sim_Process sim({"--dump", dump});
+    Qt_Serial_Control control;
+    Receiver receiver(control);
+    control.Set_Port_Device(sim.Device());
+    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    EXPECT_TRUE(control.PortOpen());
+    EXPECT_TRUE(control.Set_Settings("115200,n,8,1"));
+    // A pseudo-terminal carries 8 data bits only; the other fields are checked all the same.
+    EXPECT_TRUE(control.Set_Settings("9600,N,8,2")) << control.Last_Error();
+    for (const char* odd : {"115200,x,8,1", "115200,n,9,1", "115200,n,4,1", "115200,n,8,3",
+                            "115200,n,8,1.5", "fast,n,8,1", "-9600,n,8,1", "115200,n,8", ""}) {
+        EXPECT_FALSE(control.Set_Settings(odd)) << odd;
+        EXPECT_NE(control.Last_Error().find("settings"), std::string::npos) << odd;
+    }
+    ASSERT_TRUE(control.Set_Settings("115200,n,8,1"));
+
+    std::string data = Bytes({0x00, 0xFF, 0x0D, 0x0A, 0x11, 0x13});
+    data += std::string(122, '\xFF');
+    const std::string request = Write_Frame(0x0180, data);
+    control.Output(request);
+    EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));
+    EXPECT_EQ(receiver.Received, Bytes({0x04, 0x00, 0xFB}));
+
+    receiver.Received.clear();
+    control.Output(Bytes({0xFE, 0x00, 0x01}));
+    EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));
+    EXPECT_EQ(receiver.Received, Bytes({0xFE, 0x00, 0x01}));
+    const std::string image = Read_File(dump);
+    ASSERT_EQ(image.size(), 65536u);
+    EXPECT_EQ(image.substr(0x0180, 128), data);
+
+    control.Set_PortOpen(false);
+    EXPECT_FALSE(control.PortOpen());
+    sim.Stop(SIGTERM);
+    std::filesystem::remove(dump);
+}
+
+TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_And_Says_Why_Others_Fail) {
+    Sim_Process sim({});
+    int number = 0;
+    for (const Port_Entry& port : List_Ports()) {
+        if (port.Device == sim.Device()) {
+            number = port.Number;
+        }
+    }
+    ASSERT_GT(number, 0);
+
+    Qt_Serial_Control control;
+    Receiver receiver(control);
+    control.Set_CommPort(static_cast<std::int16_t>(number));
+    EXPECT_EQ(control.CommPort(), number);
+    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    EXPECT_EQ(control.Device(), sim.Device());
+    control.Output(Bytes({0x87, 0x00, 0x78}));
+    EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 7; }));
+    EXPECT_EQ(receiver.Received.substr(0, 1), Bytes({0x87}));
+
+    Qt_Serial_Control second;
+    second.Set_Port_Device(sim.Device());
+    EXPECT_FALSE(second.Set_PortOpen(true));
+    EXPECT_FALSE(second.PortOpen());
+    EXPECT_EQ(second.Last_Error(), sim.Device() + ": in use by another program");
+    control.Set_PortOpen(false);
+
+    second.Set_CommPort(30000);
+    EXPECT_FALSE(second.Set_PortOpen(true));
+    EXPECT_FALSE(second.PortOpen());
+    EXPECT_EQ(second.Last_Error(), "port 30000 does not exist");
+
+    second.Set_Port_Device("/dev/no-such-serial-port");
+    EXPECT_FALSE(second.Set_PortOpen(true));
+    EXPECT_EQ(second.Last_Error(), "/dev/no-such-serial-port: does not exist");
+}
+
+TEST(Qt_Serial_Control, Reports_The_Port_Lost_When_The_Unit_Goes_Away) {
+    for (const bool killed : {true, false}) {
+        Sim_Process sim({"--close-after-block", "0"});
+        Qt_Serial_Control control;
+        Receiver receiver(control);
+        control.Set_Port_Device(sim.Device());
+        ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+        if (killed) {
+            sim.Stop(SIGKILL);
+        } else {
+            control.Output(Write_Frame(0, std::string(128, '\0')));
+            EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));
+            control.Output(Write_Frame(128, std::string(128, '\0')));
+        }
+        EXPECT_TRUE(Wait_For([&] {
+            return !receiver.Events.empty() && receiver.Events.back() == comEventPortLost;
+        })) << (killed ? "killed" : "line closed");
+        EXPECT_FALSE(control.PortOpen());
+        EXPECT_NE(control.Last_Error().find("went away"), std::string::npos);
+        // The link may still write and read before it sees the loss: nothing happens.
+        const std::size_t events = receiver.Events.size();
+        control.Output(Bytes({0x87, 0x00, 0x78}));
+        EXPECT_EQ(control.Input(), "");
+        Wait_For([] { return false; }, 100ms);
+        EXPECT_EQ(receiver.Events.size(), events);
+    }
+}
