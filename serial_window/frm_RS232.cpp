@@ -226,6 +226,7 @@ void frm_RS232::Build_Controls() {
 }
 
 void frm_RS232::Form_Load() {
+    resize(size().expandedTo(minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         const double top = (area.height() - double(frameGeometry().height())) / 2;
