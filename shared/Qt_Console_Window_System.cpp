@@ -13,6 +13,8 @@ void Qt_Yield(QTimer& wake, std::uint32_t max_wait_ms) {
     }
     // The single-shot timer bounds the blocking wait: the dispatcher sleeps in the system's
     // poll until a serial notifier, a window event or this timer wakes it.
+    // A coarse timer may fire up to 5% late, which would stretch every time-out.
+    wake.setTimerType(Qt::PreciseTimer);
     wake.setSingleShot(true);
     wake.start(static_cast<int>(max_wait_ms));
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
