@@ -89,6 +89,7 @@ bool Qt_Serial_Control::Set_PortOpen(bool open) {
     }
     last_error_.clear();
     comm_event_ = 0;
+    ++openings_;
     return true;
 }
 
@@ -216,5 +217,15 @@ void Qt_Serial_Control::Report_Port_Lost() {
     last_error_ = Port_Name() + ": the port went away";
     port_.close();
     port_.clearError();
-    Raise(comEventPortLost);
+    // The loss can show inside Output; the handler still runs only from the event loop, as every
+    // OnComm does. An opening in between makes the report void.
+    const unsigned opening = openings_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, opening] {
+            if (opening == openings_) {
+                Raise(comEventPortLost);
+            }
+        },
+        Qt::QueuedConnection);
 }

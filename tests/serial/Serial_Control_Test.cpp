@@ -184,6 +184,11 @@ TEST(Qt_Serial_Control, Reports_The_Port_Lost_When_The_Unit_Goes_Away) {
         ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
         if (killed) {
             sim.Stop(SIGKILL);
+            // A request written onto the dead line finds it gone at once; the handler still
+            // hears of it only from the event loop.
+            control.Output(Bytes({0x87, 0x00, 0x78}));
+            EXPECT_FALSE(control.PortOpen());
+            EXPECT_TRUE(receiver.Events.empty());
         } else {
             control.Output(Write_Frame(0, std::string(128, '\0')));
             EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));

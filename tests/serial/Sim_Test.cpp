@@ -167,12 +167,13 @@ TEST(Module_Sim, Corrupts_The_Chosen_Replies) {
 }
 
 TEST(Module_Sim, Sends_Replies_In_Bursts_And_Late) {
-    Sim_Process sim({"--burst", "3", "--burst-pause", "100"});
+    Sim_Process sim({"--burst", "3", "--burst-pause", "300"});
     Raw_Port port(sim.Device());
     port.Send(Find);
-    const std::string first = port.Read_Count(7, 60ms);
-    EXPECT_EQ(first.size(), 3u);
-    const std::string reply = first + port.Read_Count(7 - first.size(), Reply_Limit);
+    std::string reply = port.Read_Count(3, Reply_Limit);
+    EXPECT_EQ(reply.size(), 3u);
+    EXPECT_EQ(port.Read_For(100ms), "") << "the second burst follows after its pause";
+    reply += port.Read_Count(4, Reply_Limit);
     EXPECT_TRUE(Valid_Detection(reply));
 
     Sim_Process slow({"--delay", "300"});
