@@ -42,6 +42,8 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
 
     SST_Select_Image = new QTabWidget;
     SST_Select_Image->setObjectName(QStringLiteral("SST_Select_Image"));
+    // Every tab caption stays in view: the window widens to the tab row instead of scrolling it.
+    SST_Select_Image->setUsesScrollButtons(false);
     for (int m = 0; m < int(data.Program.Models.size()); ++m) {
         SST_Select_Image->addTab(Model_Page(m), Q(data.Program.Models[std::size_t(m)].Tab_Caption));
     }

@@ -1,0 +1,193 @@
+// Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, and
+// the serial window before, during and after a programming run against module-sim. Run by
+// scripts/screenshots under a virtual X server.
+#include "Fake_Window_System.h"
+#include "Port_Registry.h"
+#include "Qt_Console_Window_System.h"
+#include "Qt_Serial_Control.h"
+#include "Steady_Clock.h"
+#include "Window_Test_Support.h"
+#include "frm_Tessaro.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+struct Program {
+    explicit Program(const Program_Description& description) : data(description) {
+        ws.Folder = QCoreApplication::applicationDirPath().toStdString();
+        ws.On_Yield = [this](std::uint32_t max_wait_ms) {
+            Qt_Yield(wake, max_wait_ms);
+            if (During_Run) {
+                During_Run();
+            }
+        };
+        window = std::make_unique<frm_Tessaro>(data, ws, dialog, port, clock);
+        window->Form_Load();
+        window->show();
+    }
+
+    Program_Data data;
+    Fake_Window_System ws;
+    QTimer wake;
+    Scripted_File_Dialog dialog;
+    Qt_Serial_Control port;
+    Steady_Clock clock;
+    std::unique_ptr<frm_Tessaro> window;
+    std::function<void()> During_Run;
+};
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+    }
+}
+
+bool Save(QWidget* window, const QString& folder, const QString& name) {
+    Settle();
+    const QString path = folder + "/" + name + ".png";
+    const bool saved = window->grab().save(path);
+    std::cout << (saved ? "saved " : "could not save ") << path.toStdString() << std::endl;
+    return saved;
+}
+
+// A 1-bit background with a frame and a caption, to show a chosen picture at its own size.
+QString Sample_Background(const QString& folder, int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter paint(&picture);
+    paint.drawRect(0, 0, width - 1, height - 1);
+    paint.setFont(QFont(QStringLiteral("Liberation Sans"), 14, QFont::Bold));
+    paint.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("ALLARME 1"));
+    paint.end();
+    const QString path = folder + QStringLiteral("/allarme_%1x%2.bmp").arg(width).arg(height);
+    picture.convertToFormat(QImage::Format_Mono).save(path, "BMP");
+    return path;
+}
+
+void Choose_Background(Program& p, const char* box_array, int slot, const QString& file) {
+    p.dialog.Answers.push_back(file.toStdString());
+    auto* box = Element<QWidget>(p.window.get(), box_array, slot);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &press);
+}
+
+void Draw_Glyphs(Program& p) {
+    auto* small = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_5x8"));
+    auto* large = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_10x16"));
+    // A bell in the 5x8 glyph and a frame in the 10x16 one.
+    const char* bell[8] = {"..#..", ".###.", ".###.", ".###.", "#####", ".....", "..#..", "....."};
+    for (int r = 0; r < 8; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            if (bell[r][c] == '#') {
+                emit small->cellClicked(r, c);
+            }
+        }
+    }
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 10; ++c) {
+            if (r == 0 || r == 15 || c == 0 || c == 9 || r == c + 3) {
+                emit large->cellClicked(r, c);
+            }
+        }
+    }
+}
+
+bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
+    auto* tabs = p.window->findChild<QTabWidget*>(QStringLiteral("SST_Select_Image"));
+    bool saved = true;
+    for (int t = 0; t < tabs->count(); ++t) {
+        tabs->setCurrentIndex(t);
+        QString caption = tabs->tabText(t);
+        caption.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("_"));
+        saved = Save(p.window.get(), folder,
+                     QStringLiteral("%1_tab%2_%3").arg(prefix).arg(t).arg(caption)) &&
+                saved;
+    }
+    tabs->setCurrentIndex(0);
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::cerr << "usage: windows_screenshots <output folder> <module-sim>" << std::endl;
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    QTemporaryDir scratch;
+    bool saved = true;
+
+    Program vantrel(Vantrel_Program());
+    Choose_Background(vantrel, "pct_Image_64128A", 1, Sample_Background(scratch.path(), 128, 64));
+    Choose_Background(vantrel, "pct_Image_128240A", 2, Sample_Background(scratch.path(), 240, 128));
+    Draw_Glyphs(vantrel);
+    saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
+
+    Program quorrin(Quorrin_Program());
+    Choose_Background(quorrin, "pct_Image_64128", 3, Sample_Background(scratch.path(), 128, 64));
+    saved = Save_Tabs(quorrin, folder, QStringLiteral("quorrin")) && saved;
+    quorrin.window->close();
+
+    QProcess sim;
+    sim.start(QString::fromLocal8Bit(argv[2]), {QStringLiteral("--pty")});
+    while (sim.state() != QProcess::NotRunning && !sim.canReadLine()) {
+        sim.waitForReadyRead(5000);
+    }
+    const std::string device = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
+    int number = 0;
+    for (const Port_Entry& entry : List_Ports()) {
+        number = entry.Device == device ? entry.Number : number;
+    }
+    if (number == 0) {
+        std::cerr << "module-sim did not show up in the port list" << std::endl;
+        return 1;
+    }
+
+    vantrel.window->findChild<QAction*>(QStringLiteral("smnu_Comunicazione"))->trigger();
+    frm_RS232* serial = vantrel.window->Serial_Window();
+    auto* list = serial->findChild<QComboBox*>(QStringLiteral("cmb_RS232"));
+    list->setCurrentIndex(list->findText(QStringLiteral("COM %1").arg(number)));
+    saved = Save(serial, folder, QStringLiteral("serial_1_before_run")) && saved;
+    serial->findChild<QPushButton*>(QStringLiteral("cmd_ON"))->click();
+    saved = Save(serial, folder, QStringLiteral("serial_2_port_open")) && saved;
+
+    auto* progress = serial->findChild<QProgressBar*>(QStringLiteral("pgb_RS232"));
+    bool during_saved = false;
+    vantrel.During_Run = [&] {
+        if (!during_saved && progress->value() >= 256) {
+            during_saved = true;
+            saved = Save(serial, folder, QStringLiteral("serial_3_during_run")) && saved;
+        }
+    };
+    serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232"))->click();
+    vantrel.During_Run = nullptr;
+    saved = Save(serial, folder, QStringLiteral("serial_4_after_run")) && saved;
+    for (const auto& message : vantrel.ws.Messages) {
+        std::cerr << message.Title << ": " << message.Text << std::endl;
+    }
+
+    serial->close();
+    vantrel.window->close();
+    sim.terminate();
+    sim.waitForFinished(3000);
+    return saved && vantrel.ws.Messages.empty() ? 0 : 1;
+}
