@@ -170,13 +170,15 @@ Run_End Serve(Sim_Line& line, Sim_Unit& unit, const Sim_Options& options, int si
             return Run_End::Signal;
         }
         if ((fds[0].revents & POLLIN) != 0) {
+            // A stale partial request goes before the new bytes can be taken for its rest.
+            now = Sim_Clock::now();
+            unit.Idle(now);
             const ssize_t n = ::read(line.Fd(), buffer, sizeof buffer);
             if (n > 0) {
                 if (close_at) {
                     // The PC read the last acknowledgement and goes on: the line closes now.
                     return Run_End::Closed_On_Request;
                 }
-                now = Sim_Clock::now();
                 for (const Sim_Answer& answer :
                      unit.Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
                     if (answer.Reset && !options.Dump_File.empty() &&
