@@ -321,10 +321,21 @@ void frm_RS232::cmd_Write_RS232_Click() {
         return;
     }
     sequence_.Run();
+    // A port that went away during the run leaves nothing to write to until it is opened again.
+    if (!port_.PortOpen()) {
+        Set_Port_Closed_State();
+    }
     if (close_after_run_) {
         close();
     }
     emit Run_Ended();
+}
+
+void frm_RS232::Port_Lost() {
+    // During a run the link step meets the loss itself and the run ends first.
+    if (!sequence_.Running()) {
+        Set_Port_Closed_State();
+    }
 }
 
 void frm_RS232::Close_After_Run() {

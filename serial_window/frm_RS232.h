@@ -43,6 +43,8 @@ class frm_RS232 : public QWidget, public Sequence_View {
     // closes once the run has unwound.
     void Close_After_Run();
     bool Unloaded() const { return unloaded_; }
+    // The serial control reported that the open port went away.
+    void Port_Lost();
 
     std::string Log_Text() override { return log_; }
     void Set_Log_Text(const std::string& text) override;

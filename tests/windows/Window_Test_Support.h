@@ -85,7 +85,7 @@ class Fake_Serial_Control : public Serial_Control {
         }
     }
     std::string Input() override { return std::exchange(input_, std::string()); }
-    std::int16_t CommEvent() const override { return comEvReceive; }
+    std::int16_t CommEvent() const override { return event_; }
     void Set_OnComm(std::function<void()> handler) override { on_comm_ = std::move(handler); }
 
     void Deliver() {
@@ -93,7 +93,18 @@ class Fake_Serial_Control : public Serial_Control {
             return;
         }
         input_ += std::exchange(pending_, std::string());
+        event_ = comEvReceive;
         on_comm_();
+    }
+
+    // The adapter is pulled: the port closes and the control says so.
+    void Lose_Port() {
+        open_ = false;
+        pending_.clear();
+        event_ = comEventPortLost;
+        if (on_comm_) {
+            on_comm_();
+        }
     }
 
     int Count_Sent(std::uint8_t command) const {
@@ -120,6 +131,7 @@ class Fake_Serial_Control : public Serial_Control {
     std::string last_error_;
     std::string pending_;
     std::string input_;
+    std::int16_t event_ = comEvReceive;
     std::function<void()> on_comm_;
 };
 

@@ -1,5 +1,6 @@
 // The main window of both programs: start-up, picture boxes, bitmap import, glyph editors.
 #include "Fake_Window_System.h"
+#include "Qt_File_Dialog.h"
 #include "Window_Test_Support.h"
 #include "frm_Tessaro.h"
 #include "mod_Compilatore.h"
@@ -261,6 +262,8 @@ void Main_Window_Test::Import_accepts_a_fitting_bitmap_into_one_slot_only() {
     QCOMPARE(p.dialog.Calls.size(), std::size_t(1));
     QCOMPARE(p.dialog.Calls[0].first, std::string("Tutti i file |*.*| Messaggio (*.bmp) | *.bmp"));
     QCOMPARE(p.dialog.Calls[0].second, 2);
+    QCOMPARE(Qt_Filters(p.dialog.Calls[0].first),
+             QStringList({"Tutti i file (*.*)", "Messaggio (*.bmp)"}));
     const Image_Slot& slot = p.data.Tables[2].Slots[2];
     QCOMPARE(QString::fromStdString(slot.Path), chosen);
     QCOMPARE(slot.Name, File_Name_Part(chosen.toStdString()));

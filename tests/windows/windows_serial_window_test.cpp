@@ -103,6 +103,7 @@ class Serial_Window_Test : public QObject {
     void A_run_programs_the_unit_and_gives_the_buttons_back();
     void Stop_during_the_write_ends_the_run_without_reset();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run();
+    void A_lost_port_puts_the_window_back_to_port_closed();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run_data();
 };
 
@@ -430,6 +431,28 @@ void Serial_Window_Test::Closing_a_window_mid_run_aborts_and_closes_after_the_ru
         Click(again, "cmd_Write_RS232");
         QCOMPARE(p.port.Count_Sent(Cmd_Reset_PIC), 1);
     }
+}
+
+void Serial_Window_Test::A_lost_port_puts_the_window_back_to_port_closed() {
+    Program_Under_Test p;
+    frm_RS232* w = p.Open_Serial_Window();
+    Click(w, "cmd_ON");
+    p.port.Lose_Port();
+    QCOMPARE(States(w), Port_Closed);
+    QVERIFY(p.ws.Messages.empty());
+
+    Click(w, "cmd_ON");
+    p.During_Run = [&] {
+        if (p.port.Count_Sent(Cmd_Write_EEPROM) == 10 && p.port.PortOpen()) {
+            p.port.Lose_Port();
+            QCOMPARE(States(w), Programming);
+        }
+    };
+    Click(w, "cmd_Write_RS232");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR RS232"));
+    QCOMPARE(p.port.Count_Sent(Cmd_Reset_PIC), 0);
+    QCOMPARE(States(w), Port_Closed);
 }
 
 QTEST_MAIN(Serial_Window_Test)
