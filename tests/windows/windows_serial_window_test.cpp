@@ -101,7 +101,6 @@ class Serial_Window_Test : public QObject {
     void Esci_closes_both_windows();
     void The_log_shows_the_request_in_blue_and_the_reply_in_red();
     void A_run_programs_the_unit_and_gives_the_buttons_back();
-    void Stop_during_the_write_ends_the_run_without_reset();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run();
     void A_lost_port_puts_the_window_back_to_port_closed();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run_data();
@@ -369,24 +368,6 @@ void Serial_Window_Test::A_run_programs_the_unit_and_gives_the_buttons_back() {
     QCOMPARE(Control<QProgressBar>(w, "pgb_RS232")->value(), 511);
     QCOMPARE(w->Log_Text(), std::string("0xFE; 0x00; 0x01\r\n"));
     QCOMPARE(Shown_Lines(Control<QTextEdit>(w, "rtb_RS232_SPY"))[0].Colour, Blue);
-}
-
-void Serial_Window_Test::Stop_during_the_write_ends_the_run_without_reset() {
-    Program_Under_Test p;
-    frm_RS232* w = p.Open_Serial_Window();
-    Click(w, "cmd_ON");
-    p.During_Run = [&] {
-        if (p.port.Count_Sent(Cmd_Write_EEPROM) == 10 && !p.data.Stop_Request) {
-            Click(w, "cmd_Stop_RS232");
-        }
-    };
-    Click(w, "cmd_Write_RS232");
-
-    QVERIFY(p.ws.Messages.empty());
-    QCOMPARE(p.port.Count_Sent(Cmd_Write_EEPROM), 10);
-    QCOMPARE(p.port.Count_Sent(Cmd_Reset_PIC), 0);
-    QCOMPARE(States(w), Port_Open);
-    QVERIFY(p.port.PortOpen());
 }
 
 void Serial_Window_Test::Closing_a_window_mid_run_aborts_and_closes_after_the_run_data() {
