@@ -27,6 +27,8 @@ constexpr long Line_Bytes_Per_Second = 11520;
 // it sends its next request): a hang-up discards what the PC has not read yet.
 constexpr auto Close_Grace = 200ms;
 
+constexpr auto Early_Wake = 200us;
+
 std::chrono::nanoseconds Line_Time(std::size_t bytes) {
     return std::chrono::nanoseconds(static_cast<long long>(bytes) * 1'000'000'000LL /
                                     Line_Bytes_Per_Second);
@@ -158,6 +160,11 @@ Run_End Serve(Sim_Line& line, Sim_Unit& unit, const Sim_Options& options, int si
             earliest(*idle);
         }
         pollfd fds[2] = {{line.Fd(), POLLIN, 0}, {signal_fd, POLLIN, 0}};
+        if (wake && *wake - now > 2 * Early_Wake) {
+            // A long sleep ends late by the processor's wake-up time; waking a little early and
+            // sleeping the short rest keeps the timing of the emulated line close.
+            *wake -= Early_Wake;
+        }
         const timespec timeout = wake ? Until(*wake, now) : timespec{};
         const int ready = ::ppoll(fds, 2, wake ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) {
