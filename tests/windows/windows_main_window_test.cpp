@@ -1,6 +1,7 @@
 // The main window of both programs: start-up, picture boxes, bitmap import, glyph editors.
 #include "Fake_Window_System.h"
 #include "Qt_File_Dialog.h"
+#include "Qt_Widgets_Window_System.h"
 #include "Window_Test_Support.h"
 #include "frm_Tessaro.h"
 #include "mod_Compilatore.h"
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +71,7 @@ class Main_Window_Test : public QObject {
     void Import_refuses_what_does_not_fit();
     void Left_and_middle_clicks_do_nothing();
     void Glyph_clicks_set_bits_that_compile_at_0x8000();
+    void The_message_box_is_modal_with_its_icon_and_OK_only();
 };
 
 void Main_Window_Test::Vantrel_starts_with_every_default_shown_and_recorded() {
@@ -419,6 +423,37 @@ void Main_Window_Test::Glyph_clicks_set_bits_that_compile_at_0x8000() {
         0, 0, 0,   0xFF, 0,   0, 0, 0, 0, 0x80, // 10x16 high bytes
     };
     QVERIFY(glyph_bytes == expected);
+}
+
+void Main_Window_Test::The_message_box_is_modal_with_its_icon_and_OK_only() {
+    Qt_Widgets_Window_System ws;
+    for (const auto icon : {Message_Icon::Critical, Message_Icon::Exclamation}) {
+        QString title, text;
+        QMessageBox::Icon shown_icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            shown_icon = box->icon();
+            buttons = box->standardButtons();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ws.Message_Box("Comunicazione seriale interrotta.\r\nScrittura EEPROM I2C fallita!",
+                       "ERROR RS232", icon);
+        QCOMPARE(title, QStringLiteral("ERROR RS232"));
+        QCOMPARE(text, QStringLiteral(
+                           "Comunicazione seriale interrotta.\nScrittura EEPROM I2C fallita!"));
+        QCOMPARE(shown_icon,
+                 icon == Message_Icon::Critical ? QMessageBox::Critical : QMessageBox::Warning);
+        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    QCOMPARE(QString::fromStdString(ws.Program_Folder()), QCoreApplication::applicationDirPath());
+    ws.Busy_Pointer(true);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ws.Busy_Pointer(false);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
 QTEST_MAIN(Main_Window_Test)
