@@ -181,6 +181,13 @@ TEST(Module_Sim, Sends_Replies_In_Bursts_And_Late) {
     slow_port.Send(Find);
     EXPECT_EQ(slow_port.Read_For(200ms), "");
     EXPECT_TRUE(Valid_Detection(slow_port.Read_Count(7, Reply_Limit)));
+
+    // 135 + 3 bytes on the line (12 ms) after 100 ms of EEPROM writing.
+    Sim_Process line({"--line-rate", "--write-time", "100"});
+    Raw_Port line_port(line.Device());
+    line_port.Send(Write_Frame(0, std::string(128, '\0')));
+    EXPECT_EQ(line_port.Read_For(105ms), "");
+    EXPECT_EQ(line_port.Read_Count(3, Reply_Limit), Write_Ack);
 }
 
 TEST(Module_Sim, Closes_The_Line_After_Block_1) {
