@@ -1,17 +1,16 @@
 // module-sim: a simulated display unit on a pseudo-terminal or a serial port.
 #include "Port_Registry.h"
+#include "Sim_EEPROM_File.h"
 #include "Sim_Line.h"
 #include "Sim_Options.h"
+#include "Sim_Schedule.h"
 #include "Sim_Unit.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
@@ -21,90 +20,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// 115200 baud, 10 bits per byte with start and stop bit.
-constexpr long Line_Bytes_Per_Second = 11520;
 // After the last acknowledgement before closing, the PC is given this long to read it (or until
 // it sends its next request): a hang-up discards what the PC has not read yet.
 constexpr auto Close_Grace = 200ms;
 
 constexpr auto Early_Wake = 200us;
-
-std::chrono::nanoseconds Line_Time(std::size_t bytes) {
-    return std::chrono::nanoseconds(static_cast<long long>(bytes) * 1'000'000'000LL /
-                                    Line_Bytes_Per_Second);
-}
-
-bool Write_Dump(const std::string& file, const std::vector<std::uint8_t>& eeprom) {
-    // A reader of the dump sees the old image or the new one, never half of it.
-    const std::string temporary = file + ".tmp-" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(eeprom.data()),
-                  static_cast<std::streamsize>(eeprom.size()));
-        if (!out.flush()) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-struct Chunk {
-    Sim_Clock::time_point Due;
-    std::string Bytes;
-    bool Close_After = false;
-};
-
-// Turns the unit's answers into timed bursts on the line.
-class Reply_Schedule {
-  public:
-    explicit Reply_Schedule(const Sim_Options& options) : options_(options) {}
-
-    void Add(const Sim_Answer& answer, Sim_Clock::time_point now) {
-        auto ready = now;
-        if (options_.Line_Rate) {
-            const auto start = std::max(answer.First_Byte, receive_free_);
-            receive_free_ = start + Line_Time(answer.Request_Length);
-            ready = std::max(ready, receive_free_);
-        }
-        if (answer.Reply.empty()) {
-            return;
-        }
-        if (answer.Block_Written) {
-            ready += std::chrono::milliseconds(options_.Write_Time_Ms);
-        }
-        ready += std::chrono::milliseconds(options_.Delay_Ms);
-        auto due = ready;
-        if (options_.Line_Rate) {
-            due = std::max(ready, send_free_) + Line_Time(answer.Reply.size());
-            send_free_ = due;
-        }
-        due = std::max(due, last_due_);
-        const std::size_t burst =
-            options_.Burst > 0 ? static_cast<std::size_t>(options_.Burst) : answer.Reply.size();
-        for (std::size_t at = 0; at < answer.Reply.size(); at += burst) {
-            chunks_.push_back({due, answer.Reply.substr(at, burst), false});
-            due += std::chrono::milliseconds(options_.Burst_Pause_Ms);
-        }
-        chunks_.back().Close_After = answer.Close_After;
-        last_due_ = chunks_.back().Due;
-    }
-
-    bool Empty() const { return chunks_.empty(); }
-    const Chunk& Front() const { return chunks_.front(); }
-    void Pop() { chunks_.pop_front(); }
-
-  private:
-    const Sim_Options& options_;
-    std::deque<Chunk> chunks_;
-    Sim_Clock::time_point receive_free_{};
-    Sim_Clock::time_point send_free_{};
-    Sim_Clock::time_point last_due_{};
-};
 
 // Writes what the line takes; a PC that does not read loses the rest, as on a real line.
 void Send(int fd, const std::string& bytes, bool verbose) {
@@ -206,22 +126,6 @@ Run_End Serve(Sim_Line& line, Sim_Unit& unit, const Sim_Options& options, int si
             return Run_End::Line_Lost;
         }
     }
-}
-
-std::optional<std::vector<std::uint8_t>> Load_EEPROM(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::cerr << "module-sim: cannot read " << file << "\n";
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (image.size() != Sim_EEPROM_Size) {
-        std::cerr << "module-sim: " << file << " holds " << image.size()
-                  << " bytes, an EEPROM image holds " << Sim_EEPROM_Size << "\n";
-        return std::nullopt;
-    }
-    return image;
 }
 
 } // namespace
