@@ -66,6 +66,7 @@ bool Qt_Serial_Control::Set_PortOpen(bool open) {
     if (!open) {
         port_.close();
         port_.clearError();
+        ++line_generation_;
         return true;
     }
     if (port_.isOpen()) {
@@ -89,7 +90,7 @@ bool Qt_Serial_Control::Set_PortOpen(bool open) {
     }
     last_error_.clear();
     comm_event_ = 0;
-    ++openings_;
+    ++line_generation_;
     return true;
 }
 
@@ -218,12 +219,12 @@ void Qt_Serial_Control::Report_Port_Lost() {
     port_.close();
     port_.clearError();
     // The loss can show inside Output; the handler still runs only from the event loop, as every
-    // OnComm does. An opening in between makes the report void.
-    const unsigned opening = openings_;
+    // OnComm does. An opening or closing in between makes the report void.
+    const unsigned generation = line_generation_;
     QMetaObject::invokeMethod(
         this,
-        [this, opening] {
-            if (opening == openings_) {
+        [this, generation] {
+            if (generation == line_generation_) {
                 Raise(comEventPortLost);
             }
         },

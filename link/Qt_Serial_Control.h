@@ -52,6 +52,6 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
     std::string device_;
     std::string last_error_;
     std::int16_t comm_event_ = 0;
-    unsigned openings_ = 0;
+    unsigned line_generation_ = 0;
     std::function<void()> on_comm_;
 };
