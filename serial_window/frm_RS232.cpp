@@ -1,5 +1,6 @@
 #include "frm_RS232.h"
 
+#include "Port_Number.h"
 #include "Port_Registry.h"
 #include "mod_RS232_COD.h"
 
@@ -71,33 +72,6 @@ QColor Log_Colour(std::uint32_t colour) {
 }
 
 } // namespace
-
-std::optional<std::int16_t> Port_Number_From_Text(const std::string& text) {
-    if (text.size() < 4) {
-        return std::nullopt;
-    }
-    const std::string rest = text.substr(3);
-    const auto first = rest.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::nullopt;
-    }
-    const auto last = rest.find_last_not_of(" \t");
-    const std::string digits = rest.substr(first, last - first + 1);
-    long value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-        if (value > 32767) {
-            return std::nullopt;
-        }
-    }
-    if (value < 1) {
-        return std::nullopt;
-    }
-    return static_cast<std::int16_t>(value);
-}
 
 frm_RS232::frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link,
                      Link_View_Relay& relay, Window_System& ws)

@@ -21,10 +21,6 @@ class QProgressBar;
 class QPushButton;
 class QTextEdit;
 
-// The port number of a "COM n" text: the text from its fourth character on, blanks around the
-// number allowed ("COM 3" and "COM12"). Nothing when no positive 16-bit number is there.
-std::optional<std::int16_t> Port_Number_From_Text(const std::string& text);
-
 // The serial communication window. It drives the main window's serial control and link, and
 // shows what the link steps write: the traffic log, the packet counters and the progress bar.
 class frm_RS232 : public QWidget, public Sequence_View {
