@@ -141,32 +141,40 @@ bool Usable_Folder(const std::string& path, bool create) {
     return ::access(path.c_str(), R_OK | W_OK | X_OK) == 0;
 }
 
-// Field 22 of /proc/<pid>/stat: tells a process from a later one that got the same pid.
-std::string Process_Start_Time(long pid) {
+struct Process_Status {
+    bool Known = false; // false where /proc is not there to ask
+    bool Zombie = false;
+    std::string Start_Time; // field 22: tells a process from a later one that got the same pid
+};
+
+Process_Status Read_Process_Status(long pid) {
+    Process_Status status;
     std::ifstream stat_file("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
-    if (!std::getline(stat_file, line)) {
-        return {};
-    }
-    const auto name_end = line.rfind(')');
+    const auto name_end = std::getline(stat_file, line) ? line.rfind(')') : std::string::npos;
     if (name_end == std::string::npos) {
-        return {};
+        return status;
     }
     std::istringstream fields(line.substr(name_end + 1));
     std::string field;
     for (int index = 3; index <= 22 && fields >> field; ++index) {
-        if (index == 22) {
-            return field;
+        if (index == 3) {
+            status.Zombie = field == "Z" || field == "X";
+        } else if (index == 22) {
+            status.Known = true;
+            status.Start_Time = field;
         }
     }
-    return {};
+    return status;
 }
 
 bool Process_Alive(long pid, const std::string& start_time) {
     if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
         return false;
     }
-    return start_time.empty() || Process_Start_Time(pid) == start_time;
+    const Process_Status status = Read_Process_Status(pid);
+    return !status.Known ||
+           (!status.Zombie && (start_time.empty() || status.Start_Time == start_time));
 }
 
 bool Device_Exists(const std::string& device) {
@@ -255,7 +263,7 @@ std::string Register_Simulated_Port(const std::string& device) {
     const std::string temporary = folder + "/." + name + ".tmp";
     {
         std::ofstream file(temporary, std::ios::trunc);
-        file << device << '\n' << Process_Start_Time(::getpid()) << '\n';
+        file << device << '\n' << Read_Process_Status(::getpid()).Start_Time << '\n';
         if (!file.flush()) {
             ::unlink(temporary.c_str());
             return {};

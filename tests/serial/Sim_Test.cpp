@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -269,6 +270,14 @@ TEST(Port_Order, Stale_Registrations_Are_Removed) {
     std::ofstream(no_device) << "/dev/pts/no-such-terminal\n\n";
     const std::string mine = Register_Simulated_Port("/dev/null");
     ASSERT_FALSE(mine.empty());
+    // A unit that ended without unregistering and was not reaped yet (a zombie).
+    const pid_t zombie = ::fork();
+    if (zombie == 0) {
+        Register_Simulated_Port("/dev/zero");
+        ::_exit(0);
+    }
+    siginfo_t ended{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(zombie), &ended, WEXITED | WNOWAIT), 0);
 
     const std::vector<Registered_Port> units = Registered_Ports();
     ASSERT_EQ(units.size(), 1u);
@@ -276,6 +285,7 @@ TEST(Port_Order, Stale_Registrations_Are_Removed) {
     EXPECT_EQ(units[0].Pid, ::getpid());
     EXPECT_FALSE(std::filesystem::exists(dead));
     EXPECT_FALSE(std::filesystem::exists(no_device));
+    ::waitpid(zombie, nullptr, 0);
     Unregister_Simulated_Port(mine);
     EXPECT_TRUE(Registered_Ports().empty());
 }
