@@ -120,9 +120,11 @@ TEST(Module_Sim, Answers_Detection_Only_From_The_Third_Request) {
     EXPECT_TRUE(Valid_Detection(port.Read_Count(7, Reply_Limit)));
 }
 
-TEST(Module_Sim, Never_Acknowledges_Block_3_Nor_Stores_It) {
+TEST(Module_Sim, Never_Acknowledges_Block_3_Nor_Stores_It_Over_A_Loaded_Image) {
     const std::string dump = Temp_Path("sim-never-ack");
-    Sim_Process sim({"--never-ack-block", "3", "--dump", dump});
+    const std::string start = Temp_Path("sim-start");
+    std::ofstream(start, std::ios::binary) << std::string(65536, '\xEE');
+    Sim_Process sim({"--never-ack-block", "3", "--dump", dump, "--load", start});
     Raw_Port port(sim.Device());
     for (unsigned block = 0; block < 5; ++block) {
         port.Send(Write_Frame(block * 128, std::string(128, static_cast<char>(block + 1))));
@@ -138,9 +140,11 @@ TEST(Module_Sim, Never_Acknowledges_Block_3_Nor_Stores_It) {
     const std::string image = Read_File(dump);
     ASSERT_EQ(image.size(), 65536u);
     EXPECT_EQ(image.substr(2 * 128, 128), std::string(128, '\x03'));
-    EXPECT_EQ(image.substr(3 * 128, 128), std::string(128, '\0'));
+    EXPECT_EQ(image.substr(3 * 128, 128), std::string(128, '\xEE'));
     EXPECT_EQ(image.substr(4 * 128, 128), std::string(128, '\x05'));
+    EXPECT_EQ(image.substr(5 * 128), std::string(65536 - 5 * 128, '\xEE'));
     std::filesystem::remove(dump);
+    std::filesystem::remove(start);
 }
 
 TEST(Module_Sim, Corrupts_The_Chosen_Replies) {
