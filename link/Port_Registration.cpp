@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #ifndef _WIN32
 #include <cerrno>
