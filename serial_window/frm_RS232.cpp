@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,6 +28,8 @@ namespace {
 constexpr int First_Scanned_Port = 1;
 constexpr int Last_Scanned_Port = 16;
 constexpr int Progress_Maximum = 512;
+// About 25 refreshes a second keep a run's log, counters and progress visibly live.
+constexpr int Refresh_Interval_Ms = 40;
 
 QString Q(const char* text) {
     return QString::fromUtf8(text);
@@ -80,6 +83,9 @@ frm_RS232::frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link,
     setObjectName(QStringLiteral("frm_RS232"));
     setWindowTitle(Q("Comunicazione seriale verso modulo LCD"));
     Build_Controls();
+    refresh_ = new QTimer(this);
+    refresh_->setSingleShot(true);
+    connect(refresh_, &QTimer::timeout, this, &frm_RS232::Refresh_View);
     relay_.Set_Target(this);
 }
 
@@ -295,6 +301,7 @@ void frm_RS232::cmd_Write_RS232_Click() {
         return;
     }
     sequence_.Run();
+    Refresh_View();
     // A port that went away during the run leaves nothing to write to until it is opened again.
     if (!port_.PortOpen()) {
         Set_Port_Closed_State();
@@ -338,45 +345,75 @@ int frm_RS232::View_Position(std::size_t text_position) const {
 }
 
 void frm_RS232::Set_Log_Text(const std::string& text) {
-    QTextCharFormat plain;
-    plain.setForeground(rtb_RS232_SPY->palette().color(QPalette::Text));
-    std::string added = text;
-    // The received line is appended to the request line: only the new part is laid out again.
-    if (!log_.empty() && text.size() > log_.size() && text.compare(0, log_.size(), log_) == 0) {
-        added = text.substr(log_.size());
-    } else {
-        rtb_RS232_SPY->clear();
+    // A reply line is appended to its request and keeps the request's colour.
+    const bool appended =
+        !log_.empty() && text.size() > log_.size() && text.compare(0, log_.size(), log_) == 0;
+    if (!appended) {
+        log_colours_.clear();
     }
-    added.erase(std::remove(added.begin(), added.end(), '\r'), added.end());
-    QTextCursor cursor(rtb_RS232_SPY->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::fromLatin1(added.data(), qsizetype(added.size())), plain);
     log_ = text;
+    View_Changed();
 }
 
 void frm_RS232::Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) {
-    const std::size_t first = std::min(start, log_.size());
-    const std::size_t last = std::min(first + length, log_.size());
-    QTextCursor cursor(rtb_RS232_SPY->document());
-    cursor.setPosition(View_Position(first));
-    cursor.setPosition(View_Position(last), QTextCursor::KeepAnchor);
-    QTextCharFormat coloured;
-    coloured.setForeground(Log_Colour(colour));
-    cursor.mergeCharFormat(coloured);
+    log_colours_.push_back({start, length, colour});
+    View_Changed();
 }
 
 std::string frm_RS232::Counter_Text(Counter which) {
-    const QLineEdit* field = which == Counter::Sent ? txt_Send_Packet : txt_Received_Packet;
-    return field->text().toStdString();
+    return which == Counter::Sent ? sent_ : received_;
 }
 
 void frm_RS232::Set_Counter_Text(Counter which, const std::string& text) {
-    QLineEdit* field = which == Counter::Sent ? txt_Send_Packet : txt_Received_Packet;
-    field->setText(Q(text));
+    (which == Counter::Sent ? sent_ : received_) = text;
+    View_Changed();
 }
 
 void frm_RS232::Set_Progress(double value) {
-    pgb_RS232->setValue(int(std::lround(std::clamp(value, 0.0, double(Progress_Maximum)))));
+    progress_ = int(std::lround(std::clamp(value, 0.0, double(Progress_Maximum))));
+    View_Changed();
+}
+
+void frm_RS232::View_Changed() {
+    // A run changes the view a few thousand times in well under a second; laying out and
+    // painting every change would cost far more than the transfer itself.
+    if (!sequence_.Running()) {
+        Refresh_View();
+    } else if (!refresh_->isActive()) {
+        refresh_->start(Refresh_Interval_Ms);
+    }
+}
+
+void frm_RS232::Refresh_View() {
+    refresh_->stop();
+    Show_Log();
+    txt_Send_Packet->setText(Q(sent_));
+    txt_Received_Packet->setText(Q(received_));
+    pgb_RS232->setValue(progress_);
+}
+
+void frm_RS232::Show_Log() {
+    if (shown_log_ == log_ && shown_colours_ == log_colours_.size()) {
+        return;
+    }
+    std::string shown = log_;
+    shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+    QTextCharFormat plain;
+    plain.setForeground(rtb_RS232_SPY->palette().color(QPalette::Text));
+    rtb_RS232_SPY->clear();
+    QTextCursor cursor(rtb_RS232_SPY->document());
+    cursor.insertText(QString::fromLatin1(shown.data(), qsizetype(shown.size())), plain);
+    for (const Colour_Range& range : log_colours_) {
+        const std::size_t first = std::min(range.Start, log_.size());
+        const std::size_t last = std::min(first + range.Length, log_.size());
+        cursor.setPosition(View_Position(first));
+        cursor.setPosition(View_Position(last), QTextCursor::KeepAnchor);
+        QTextCharFormat coloured;
+        coloured.setForeground(Log_Colour(range.Colour));
+        cursor.mergeCharFormat(coloured);
+    }
+    shown_log_ = log_;
+    shown_colours_ = log_colours_.size();
 }
 
 void frm_RS232::Enable_Exit(bool enabled) {

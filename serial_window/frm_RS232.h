@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -20,6 +21,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTextEdit;
+class QTimer;
 
 // The serial communication window. It drives the main window's serial control and link, and
 // shows what the link steps write: the traffic log, the packet counters and the progress bar.
@@ -51,6 +53,10 @@ class frm_RS232 : public QWidget, public Sequence_View {
     void Enable_Exit(bool enabled) override;
     void Enable_OFF(bool enabled) override;
 
+    // Shows the log, the counters and the progress as they stand now. During a run the view is
+    // brought up to date at most every Refresh_Interval_Ms; outside a run at once.
+    void Refresh_View();
+
   signals:
     void Run_Ended();
 
@@ -72,6 +78,8 @@ class frm_RS232 : public QWidget, public Sequence_View {
     // Position in the log view's document of a position in the log text, whose line ends are
     // two characters where the view's paragraph breaks are one.
     int View_Position(std::size_t text_position) const;
+    void View_Changed();
+    void Show_Log();
 
     Program_Data& data_;
     Serial_Control& port_;
@@ -80,7 +88,21 @@ class frm_RS232 : public QWidget, public Sequence_View {
     Window_System& ws_;
     Programming_Sequence sequence_;
 
+    // What the link wrote; the controls show it at the next refresh.
+    struct Colour_Range {
+        std::size_t Start;
+        std::size_t Length;
+        std::uint32_t Colour;
+    };
     std::string log_;
+    std::vector<Colour_Range> log_colours_;
+    std::string sent_ = "0";
+    std::string received_ = "0";
+    int progress_ = 0;
+    QTimer* refresh_ = nullptr;
+    std::string shown_log_;
+    std::size_t shown_colours_ = 0;
+
     bool close_after_run_ = false;
     bool unloaded_ = false;
 

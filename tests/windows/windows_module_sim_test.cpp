@@ -68,6 +68,8 @@ class Simulated_Unit {
     QProcess process_;
 };
 
+// During a run the serial window refreshes its controls on a timer; the hooks below bring them up
+// to date first, as a repaint would, before they look.
 struct Program_Under_Test {
     Program_Under_Test() : data(Vantrel_Program()) {
         ws.Folder = DATA_DIR;
@@ -149,6 +151,7 @@ void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
     std::vector<Shown_Line> detection;
     QString states_while_writing;
     p.During_Run = [&] {
+        w->Refresh_View();
         const std::string log = w->Log_Text();
         if (detection.empty() && log.rfind("0x87", 0) == 0 &&
             std::count(log.begin(), log.end(), '\n') == 2) {
@@ -188,6 +191,7 @@ void Module_Sim_Test::Stop_during_the_write_leaves_the_port_open_for_the_next_ru
     frm_RS232* w = p.Open_Port_Of(unit.Device);
     QVERIFY(w);
     p.During_Run = [&] {
+        w->Refresh_View();
         if (Control<QProgressBar>(w, "pgb_RS232")->value() >= 50 && !p.data.Stop_Request) {
             Click(w, "cmd_Stop_RS232");
         }
@@ -213,6 +217,9 @@ void Module_Sim_Test::Closing_the_serial_window_mid_run_closes_it_after_the_run(
     QVERIFY(w);
     bool closed = false;
     p.During_Run = [&] {
+        if (w) {
+            w->Refresh_View();
+        }
         if (!closed && Control<QProgressBar>(w, "pgb_RS232")->value() >= 50) {
             closed = true;
             w->close();

@@ -186,7 +186,7 @@ const char* Outcome_Text(Run_Outcome outcome) {
 
 void Print_Summary(Run_Outcome outcome, int blocks, const Link_Statistics& stats, double seconds) {
     const double rate = seconds > 0 ? blocks * double(Block_Size) / seconds : 0.0;
-    std::cerr << std::fixed << std::setprecision(2) << Outcome_Text(outcome) << ": " << blocks
+    std::cerr << std::fixed << std::setprecision(3) << Outcome_Text(outcome) << ": " << blocks
               << " blocks, " << stats.Retries << " retries, " << seconds << " s, "
               << std::setprecision(0) << rate << " bytes/s\n";
 }
