@@ -50,15 +50,11 @@ class Bitmap_Reader : public ::testing::Test {
     }
 };
 
-TEST(Bytes_Per_Row, Rows_Are_Padded_To_Four_Bytes) {
-    EXPECT_EQ(Bytes_Per_Row(128), 16);
-    EXPECT_EQ(Bytes_Per_Row(240), 32);
-    EXPECT_EQ(Bytes_Per_Row(64), 8);
-    EXPECT_EQ(Bytes_Per_Row(96), 12);
-    EXPECT_EQ(Bytes_Per_Row(8), 4);
-}
-
-TEST(Slot_Size, Rounds_To_Nearest_With_Ties_To_Even) {
+TEST(Bytes_Per_Row, Rows_Are_Padded_To_Four_Bytes_And_Slot_Sizes_Round_Ties_To_Even) {
+    for (const auto& [width, bytes] : {std::pair{128, 16}, std::pair{240, 32}, std::pair{64, 8},
+                                       std::pair{96, 12}, std::pair{8, 4}}) {
+        EXPECT_EQ(Bytes_Per_Row(width), bytes) << width;
+    }
     EXPECT_EQ(Slot_Size(128.0), 128);
     EXPECT_EQ(Slot_Size(63.6), 64);
     EXPECT_EQ(Slot_Size(64.5), 64);
@@ -117,26 +113,25 @@ TEST_F(Bitmap_Reader, Takes_The_Last_Rows_Of_The_File_Whatever_The_Header) {
     }
 }
 
-TEST_F(Bitmap_Reader, Missing_File_Is_Reported_By_Its_Slot_Name) {
+TEST_F(Bitmap_Reader, Missing_Or_Vanished_File_Is_Reported_By_Its_Slot_Name) {
     data.Bitmap_Rows = {1, 1, {0x42}};
     EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "Sfondo_Bianco_128x64.bmp", 128, 64, ws));
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text,
-              "File Sfondo_Bianco_128x64.bmp non trovato.\r\nImpossibile continuare!!");
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
-    EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
-    EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
-}
-
-TEST_F(Bitmap_Reader, File_Gone_Between_Test_And_Opening_Is_Reported) {
+    // Gone between the existence test and the opening.
     struct Stale_Window_System : Fake_Window_System {
         bool File_Exists(const std::string&) override { return true; }
     } stale;
     EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "gone.bmp", 128, 64, stale));
     ASSERT_EQ(stale.Messages.size(), 1u);
-    EXPECT_EQ(stale.Messages[0].Text, "File gone.bmp non leggibile.\r\nImpossibile continuare!!");
-    EXPECT_EQ(stale.Messages[0].Title, "ERROR");
-    EXPECT_EQ(stale.Messages[0].Icon, Message_Icon::Critical);
+    ws.Messages.push_back(stale.Messages[0]);
+    ASSERT_EQ(ws.Messages.size(), 2u);
+    EXPECT_EQ(ws.Messages[0].Text,
+              "File Sfondo_Bianco_128x64.bmp non trovato.\r\nImpossibile continuare!!");
+    EXPECT_EQ(ws.Messages[1].Text, "File gone.bmp non leggibile.\r\nImpossibile continuare!!");
+    for (const auto& message : ws.Messages) {
+        EXPECT_EQ(message.Title, "ERROR");
+        EXPECT_EQ(message.Icon, Message_Icon::Critical);
+    }
+    EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
 }
 
 } // namespace

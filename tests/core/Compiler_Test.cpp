@@ -50,20 +50,13 @@ class Compiler : public ::testing::Test {
     std::vector<Test_Bitmap> Fill(Program_Data& data,
                                   const std::function<Test_Bitmap(int w, int h, int n)>& make) {
         std::vector<Test_Bitmap> pictures;
-        for (const Image_Table& table : data.Tables) {
+        for (Image_Table& table : data.Tables) {
+            const Model_Descriptor& model = *table.Model;
             for (int k = 0; k < 4; ++k) {
-                const Model_Descriptor& model = *table.Model;
                 pictures.push_back(make(model.Width, model.Height, int(pictures.size())));
                 const std::string name = model.Code + "_" + std::to_string(k) + ".bmp";
                 Write_Bmp(folder / name, pictures.back());
-            }
-        }
-        int n = 0;
-        for (Image_Table& table : data.Tables) {
-            for (int k = 0; k < 4; ++k, ++n) {
-                const std::string name = table.Model->Code + "_" + std::to_string(k) + ".bmp";
-                table.Slots[k] = {folder / name, name, double(table.Model->Height),
-                                  double(table.Model->Width)};
+                table.Slots[k] = {folder / name, name, double(model.Height), double(model.Width)};
             }
         }
         return pictures;
@@ -88,31 +81,28 @@ class Compiler : public ::testing::Test {
     }
 };
 
-TEST_F(Compiler, Vertical_Pages_Put_The_Top_Row_Of_A_Page_In_Bit_0) {
+// Vertical pages put the top row of a page in bit 0; horizontal rows put the leftmost pixel in
+// bit 7, without row padding.
+TEST_F(Compiler, Single_Pixels_Land_In_Their_Byte_And_Bit) {
     const struct {
-        int X, Y;
+        int Width, Height, X, Y;
+        Packing Layout;
         std::size_t Byte;
         std::uint8_t Value;
-    } cases[] = {{0, 0, 0, 0x01},     {0, 7, 0, 0x80},       {0, 8, 128, 0x01},
-                 {127, 0, 127, 0x01}, {127, 63, 1023, 0x80}, {5, 13, 133, 0x20}};
+    } cases[] = {{128, 64, 0, 0, Packing::Vertical_Pages, 0, 0x01},
+                 {128, 64, 0, 7, Packing::Vertical_Pages, 0, 0x80},
+                 {128, 64, 0, 8, Packing::Vertical_Pages, 128, 0x01},
+                 {128, 64, 127, 0, Packing::Vertical_Pages, 127, 0x01},
+                 {128, 64, 127, 63, Packing::Vertical_Pages, 1023, 0x80},
+                 {128, 64, 5, 13, Packing::Vertical_Pages, 133, 0x20},
+                 {240, 64, 0, 0, Packing::Horizontal_Rows, 0, 0x80},
+                 {240, 64, 239, 0, Packing::Horizontal_Rows, 29, 0x01},
+                 {240, 64, 0, 1, Packing::Horizontal_Rows, 30, 0x80},
+                 {240, 64, 239, 63, Packing::Horizontal_Rows, 1919, 0x01}};
     for (const auto& c : cases) {
-        Bytes expected(1024, 0);
+        Bytes expected(std::size_t(c.Width) * c.Height / 8, 0);
         expected[c.Byte] = c.Value;
-        EXPECT_EQ(Single_Pixel(128, 64, c.X, c.Y, Packing::Vertical_Pages), expected)
-            << c.X << "," << c.Y;
-    }
-}
-
-TEST_F(Compiler, Horizontal_Rows_Put_The_Leftmost_Pixel_In_Bit_7_Without_Padding) {
-    const struct {
-        int X, Y;
-        std::size_t Byte;
-        std::uint8_t Value;
-    } cases[] = {{0, 0, 0, 0x80}, {239, 0, 29, 0x01}, {0, 1, 30, 0x80}, {239, 63, 1919, 0x01}};
-    for (const auto& c : cases) {
-        Bytes expected(1920, 0);
-        expected[c.Byte] = c.Value;
-        EXPECT_EQ(Single_Pixel(240, 64, c.X, c.Y, Packing::Horizontal_Rows), expected)
+        EXPECT_EQ(Single_Pixel(c.Width, c.Height, c.X, c.Y, c.Layout), expected)
             << c.X << "," << c.Y;
     }
 }

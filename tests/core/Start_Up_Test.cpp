@@ -56,21 +56,20 @@ TEST_F(Start_Up, Every_Slot_Gets_Its_Models_Default_Picture_First) {
     }
 }
 
-TEST_F(Start_Up, Missing_240x128_Stops_After_Twelve_Slots) {
-    Put_Defaults({Default_128x64, Default_240x64});
+TEST_F(Start_Up, A_Missing_Default_Stops_At_The_First_One_Missing) {
     Program_Data data(Vantrel_Program());
+    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
+    Expect_Single_Stop("File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare");
+    EXPECT_TRUE(boxes.Loads.empty());
+
+    ws = Fake_Window_System();
+    ws.Folder = folder.Path().string();
+    Put_Defaults({Default_128x64, Default_240x64});
     EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
     Expect_Single_Stop("File Sfondo_Bianco_240x128.bmp non trovato. Impossibile continuare");
     EXPECT_EQ(boxes.Loads.size(), 12u);
     EXPECT_EQ(data.Tables[2].Slots[3].Name, Default_240x64);
     EXPECT_EQ(data.Tables[3].Slots[0].Name, "");
-}
-
-TEST_F(Start_Up, All_Missing_Reports_Only_The_First_Default) {
-    Program_Data data(Vantrel_Program());
-    EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
-    Expect_Single_Stop("File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare");
-    EXPECT_TRUE(boxes.Loads.empty());
 }
 
 TEST_F(Start_Up, A_Default_That_Cannot_Be_Shown_Ends_The_Program) {
@@ -91,13 +90,12 @@ TEST_F(Start_Up, Oled_Needs_Only_The_128x64_Default) {
     Fake_Window_System second;
     second.Folder = ws.Folder;
     Put_Defaults({Default_128x64});
-    Recording_Picture_Boxes shown;
-    ASSERT_TRUE(Start_Up_Fill(data, second, shown));
+    ASSERT_TRUE(Start_Up_Fill(data, second, boxes));
     EXPECT_TRUE(second.Messages.empty());
     ASSERT_EQ(data.Tables.size(), 1u);
-    EXPECT_EQ(shown.Loads.size(), 4u);
+    EXPECT_EQ(boxes.Loads.size(), 4u);
     for (const Image_Slot& slot : data.Tables[0].Slots) {
-        EXPECT_EQ(slot.Name, "Sfondo_Bianco_128x64.bmp");
+        EXPECT_EQ(slot.Name, Default_128x64);
         EXPECT_EQ(slot.Width, 128);
         EXPECT_EQ(slot.Height, 64);
     }

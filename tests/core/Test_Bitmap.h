@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Temp_Folder.h"
+
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,6 +35,7 @@ struct Bmp_Form {
     int Bits_Per_Pixel = 1;
     int Planes = 1;
     bool Top_Down = false;
+    std::uint32_t Compression = 0;
     std::size_t Extra_Header = 0;     // bytes between palette and pixel array
     std::uint8_t Padding_Byte = 0xA5; // row padding, never a pixel
 };
@@ -61,6 +62,7 @@ inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_
            4);
     Put_Le(bytes, 26, static_cast<std::uint32_t>(form.Planes), 2);
     Put_Le(bytes, 28, static_cast<std::uint32_t>(form.Bits_Per_Pixel), 2);
+    Put_Le(bytes, 30, form.Compression, 4);
     Put_Le(bytes, 34, static_cast<std::uint32_t>(pixels), 4);
     Put_Le(bytes, 46, 2, 4);
     Put_Le(bytes, 58, 0x00FFFFFF, 4); // index 0 black, index 1 white
@@ -79,32 +81,7 @@ inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_
     return bytes;
 }
 
-inline void Write_File(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline void Write_Bmp(const std::filesystem::path& path, const Test_Bitmap& bitmap,
+inline void Write_Bmp(const std::string& path, const Test_Bitmap& bitmap,
                       const Bmp_Form& form = {}) {
     Write_File(path, Bmp_Bytes(bitmap, form));
 }
-
-// A fresh empty folder per test, removed at the end.
-class Temp_Folder {
-  public:
-    explicit Temp_Folder(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() /
-                ("vantrel_" + name + "_" + std::to_string(std::random_device{}()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~Temp_Folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};

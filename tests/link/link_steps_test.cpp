@@ -55,10 +55,7 @@ TEST_F(Link_Rig, Silent_Module_Costs_Three_Blocking_Waits_And_One_Message) {
     EXPECT_EQ(ws.Yields, 3);
     EXPECT_EQ(Waits, (std::vector<std::uint32_t>{3000, 3000, 3000}));
     EXPECT_EQ(clock.Now, 9000u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Module_Not_Found_Text);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR RS232");
-    EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+    Expect_Failure(Not_Found);
 }
 
 TEST_F(Link_Rig, Wait_Measures_Across_A_Clock_Wrap_And_Yields_The_Time_Left) {
@@ -91,8 +88,7 @@ TEST_F(Link_Rig, Wrong_Echo_Bad_Checksum_And_Short_Replies_Fail_Until_The_Third_
     };
     EXPECT_FALSE(link.Find_Module());
     EXPECT_EQ(port.Frames.size(), 3u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Module_Not_Found_Text);
+    Expect_Failure(Not_Found);
 
     ws.Messages.clear();
     port.Frames.clear();
@@ -147,9 +143,7 @@ TEST_F(Link_Rig, Block_Never_Acknowledged_Ends_The_Write_After_Three_Tries) {
     EXPECT_EQ(link.Statistics().Retries, 2);
     EXPECT_FALSE(data.Stop_Request);
     EXPECT_FALSE(link.Port_Lost());
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Write_Failed_Text);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR RS232");
+    Expect_Failure(Write_Failed);
 }
 
 TEST_F(Link_Rig, Stop_During_A_Wait_Ends_The_Write_Silently_Even_With_The_Reply_In) {
@@ -185,8 +179,7 @@ TEST_F(Link_Rig, Reset_Logs_Only_Its_Request_And_Refuses_A_Write_Acknowledgement
     EXPECT_EQ(port.Frames.size(), 4u);
     EXPECT_EQ(view.Log, Reset_Line);
     EXPECT_EQ(view.Received(), "3");
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Reset_Failed_Text);
+    Expect_Failure(Reset_Failed);
 }
 
 TEST_F(Link_Rig, Port_Lost_Mid_Write_Ends_The_Step_At_Once) {
@@ -201,13 +194,12 @@ TEST_F(Link_Rig, Port_Lost_Mid_Write_Ends_The_Step_At_Once) {
     EXPECT_EQ(port.Frames.size(), 11u);
     EXPECT_EQ(view.Received(), "10"); // the wait for block 10 was cut short, not completed
     EXPECT_LT(ws.Yields, 25);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Write_Failed_Text);
+    Expect_Failure(Write_Failed);
 
     // A step started on a port that is already gone sends nothing.
     EXPECT_FALSE(link.Reset_PIC());
     EXPECT_EQ(port.Frames.size(), 11u);
-    EXPECT_EQ(ws.Messages.back().Text, Reset_Failed_Text);
+    EXPECT_EQ(ws.Messages.back().Text, "Comunicazione seriale interrotta.\r\n" + Reset_Failed);
 }
 
 TEST_F(Link_Rig, Abort_Ends_Any_Step_Without_A_Message_Until_Cleared) {

@@ -20,8 +20,6 @@ class Sequence_Rig : public Link_Rig {
         view.Counters = {{Link_View::Counter::Sent, "7"}, {Link_View::Counter::Received, "7"}};
     }
 
-    std::size_t Resets_Sent() const { return Frames_With(Cmd_Reset_PIC).size(); }
-
     void Expect_Buttons_Back() {
         EXPECT_EQ(view.Exit_History, (std::vector<bool>{false, true}));
         EXPECT_TRUE(view.OFF_Enabled);
@@ -73,8 +71,7 @@ TEST_F(Sequence_Rig, Absent_Module_Means_No_Write_And_No_Reset) {
     port.Responder = nullptr;
     EXPECT_EQ(sequence.Run(), Run_Outcome::Module_Not_Found);
     EXPECT_EQ(port.Frames.size(), 3u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Module_Not_Found_Text);
+    Expect_Failure(Not_Found);
     Expect_Buttons_Back();
 }
 
@@ -94,8 +91,7 @@ TEST_F(Sequence_Rig, Failed_Write_Is_Followed_By_A_Reset_A_Stopped_One_Is_Not) {
     EXPECT_EQ(port.Frames.size(), 1u + 1u + 3u + 1u);
     EXPECT_EQ(port.Frames.back(), Reset_PIC_Request());
     EXPECT_EQ(messages_at_reset, 1u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Write_Failed_Text);
+    Expect_Failure(Write_Failed);
     Expect_Buttons_Back();
 
     port.Frames.clear();
@@ -108,7 +104,7 @@ TEST_F(Sequence_Rig, Failed_Write_Is_Followed_By_A_Reset_A_Stopped_One_Is_Not) {
         }
     };
     EXPECT_EQ(sequence.Run(), Run_Outcome::Stopped);
-    EXPECT_EQ(Resets_Sent(), 0u);
+    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 0u);
     EXPECT_TRUE(ws.Messages.empty());
     // Detection and 100 blocks: the second run counted from zero again.
     EXPECT_EQ(view.Sent(), "101");
@@ -126,8 +122,8 @@ TEST_F(Sequence_Rig, Stop_During_Detection_Does_Not_Stop_The_Run) {
         }
     };
     EXPECT_EQ(sequence.Run(), Run_Outcome::Written);
-    EXPECT_EQ(Resets_Sent(), 1u);
-    EXPECT_EQ(Frames_With(Cmd_Write_EEPROM).size(), 512u);
+    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 1u);
+    EXPECT_EQ(port.Count(Cmd_Write_EEPROM), 512u);
 }
 
 TEST_F(Sequence_Rig, Reset_Refused_Ends_Like_A_Success_With_Its_Message) {
@@ -136,9 +132,8 @@ TEST_F(Sequence_Rig, Reset_Refused_Ends_Like_A_Success_With_Its_Message) {
                                                  : Answer_All(request, index);
     };
     EXPECT_EQ(sequence.Run(), Run_Outcome::Reset_Not_Acknowledged);
-    EXPECT_EQ(Resets_Sent(), 3u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Reset_Failed_Text);
+    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 3u);
+    Expect_Failure(Reset_Failed);
     Expect_Buttons_Back();
 }
 
@@ -149,10 +144,9 @@ TEST_F(Sequence_Rig, Lost_Port_Ends_The_Run_Without_A_Reset) {
         }
     };
     EXPECT_EQ(sequence.Run(), Run_Outcome::Write_Failed);
-    EXPECT_EQ(Resets_Sent(), 0u);
+    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 0u);
     EXPECT_EQ(port.Frames.size(), 40u);
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, Write_Failed_Text);
+    Expect_Failure(Write_Failed);
     Expect_Buttons_Back();
 }
 
@@ -172,7 +166,7 @@ TEST_F(Sequence_Rig, Second_Click_During_A_Run_Is_Ignored_And_Abort_Stops_It) {
     EXPECT_EQ(sequence.Run(), Run_Outcome::Stopped);
     EXPECT_EQ(nested, std::vector<Run_Outcome>{Run_Outcome::Busy});
     EXPECT_EQ(port.Frames.size(), 30u);
-    EXPECT_EQ(Resets_Sent(), 0u);
+    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 0u);
     EXPECT_TRUE(ws.Messages.empty());
     Expect_Buttons_Back();
 

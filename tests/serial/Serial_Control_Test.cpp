@@ -1,16 +1,15 @@
+#include "Child_Process.h"
+#include "Frames.h"
 #include "Port_Registry.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
-#include "Sim_Process.h"
 
 #include <gtest/gtest.h>
 
 #include <QTimer>
 
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <functional>
 #include <poll.h>
 #include <unistd.h>
@@ -49,14 +48,6 @@ struct Receiver {
     Qt_Serial_Control& control_;
 };
 
-std::string Every_Byte_Value() {
-    std::string bytes;
-    for (int value = 0; value < 256; ++value) {
-        bytes += static_cast<char>(value);
-    }
-    return bytes;
-}
-
 } // namespace
 
 TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
@@ -72,7 +63,10 @@ TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
     ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
     ASSERT_TRUE(control.Set_Settings("115200,n,8,2")) << control.Last_Error();
 
-    const std::string all = Every_Byte_Value();
+    std::string all;
+    for (int value = 0; value < 256; ++value) {
+        all += static_cast<char>(value);
+    }
     control.Output(all);
     std::string line;
     // Output hands the bytes over at once: they are readable without running the event loop.
@@ -98,13 +92,11 @@ TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
 }
 
 TEST(Qt_Serial_Control, Exchanges_Frames_With_The_Unit_And_Refuses_Odd_Settings) {
-    const std::string dump = (std::filesystem::temp_directory_path() /
-                              ("serial-dump-" + std::to_string(::getpid()) + ".bin"))
-                                 .string();
-    Sim_Process sim({"--dump", dump});
+    Temp_Folder folder("serial");
+    Simulated_Unit sim({"--dump", folder / "dump.bin"});
     Qt_Serial_Control control;
     Receiver receiver(control);
-    control.Set_Port_Device(sim.Device());
+    control.Set_Port_Device(sim.Device);
     ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
     EXPECT_TRUE(control.PortOpen());
     EXPECT_TRUE(control.Set_Settings("115200,n,8,1"));
@@ -117,34 +109,29 @@ TEST(Qt_Serial_Control, Exchanges_Frames_With_The_Unit_And_Refuses_Odd_Settings)
     }
     ASSERT_TRUE(control.Set_Settings("115200,n,8,1"));
 
-    std::string data = Bytes({0x00, 0xFF, 0x0D, 0x0A, 0x11, 0x13});
-    data += std::string(122, '\xFF');
+    const std::string data = Bytes("00 FF 0D 0A 11 13") + std::string(122, '\xFF');
     const std::string request = Write_Frame(0x0180, data);
     control.Output(request);
     EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));
-    EXPECT_EQ(receiver.Received, Bytes({0x04, 0x00, 0xFB}));
+    EXPECT_EQ(receiver.Received, Bytes("04 00 FB"));
 
     receiver.Received.clear();
-    control.Output(Bytes({0xFE, 0x00, 0x01}));
+    control.Output(Bytes("FE 00 01"));
     EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 3; }));
-    EXPECT_EQ(receiver.Received, Bytes({0xFE, 0x00, 0x01}));
-    const std::string image = Read_File(dump);
+    EXPECT_EQ(receiver.Received, Bytes("FE 00 01"));
+    const std::string image = Read_File(folder / "dump.bin");
     ASSERT_EQ(image.size(), 65536u);
     EXPECT_EQ(image.substr(0x0180, 128), data);
 
     control.Set_PortOpen(false);
     EXPECT_FALSE(control.PortOpen());
-    sim.Stop(SIGTERM);
-    std::filesystem::remove(dump);
 }
 
 TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_And_Says_Why_Others_Fail) {
-    Sim_Process sim({});
+    Simulated_Unit sim({});
     int number = 0;
     for (const Port_Entry& port : List_Ports()) {
-        if (port.Device == sim.Device()) {
-            number = port.Number;
-        }
+        number = port.Device == sim.Device ? port.Number : number;
     }
     ASSERT_GT(number, 0);
 
@@ -153,16 +140,16 @@ TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_And_Says_Why_Others_Fail) {
     control.Set_CommPort(static_cast<std::int16_t>(number));
     EXPECT_EQ(control.CommPort(), number);
     ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
-    EXPECT_EQ(control.Device(), sim.Device());
-    control.Output(Bytes({0x87, 0x00, 0x78}));
+    EXPECT_EQ(control.Device(), sim.Device);
+    control.Output(Bytes("87 00 78"));
     EXPECT_TRUE(Wait_For([&] { return receiver.Received.size() >= 7; }));
-    EXPECT_EQ(receiver.Received.substr(0, 1), Bytes({0x87}));
+    EXPECT_EQ(receiver.Received.substr(0, 1), Bytes("87"));
 
     Qt_Serial_Control second;
-    second.Set_Port_Device(sim.Device());
+    second.Set_Port_Device(sim.Device);
     EXPECT_FALSE(second.Set_PortOpen(true));
     EXPECT_FALSE(second.PortOpen());
-    EXPECT_EQ(second.Last_Error(), sim.Device() + ": in use by another program");
+    EXPECT_EQ(second.Last_Error(), sim.Device + ": in use by another program");
     control.Set_PortOpen(false);
 
     second.Set_CommPort(30000);
@@ -177,16 +164,16 @@ TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_And_Says_Why_Others_Fail) {
 
 TEST(Qt_Serial_Control, Reports_The_Port_Lost_When_The_Unit_Goes_Away) {
     for (const bool killed : {true, false}) {
-        Sim_Process sim({"--close-after-block", "0"});
+        Simulated_Unit sim({"--close-after-block", "0"});
         Qt_Serial_Control control;
         Receiver receiver(control);
-        control.Set_Port_Device(sim.Device());
+        control.Set_Port_Device(sim.Device);
         ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
         if (killed) {
-            sim.Stop(SIGKILL);
+            sim.Process.Stop(SIGKILL);
             // A request written onto the dead line finds it gone at once; the handler still
             // hears of it only from the event loop.
-            control.Output(Bytes({0x87, 0x00, 0x78}));
+            control.Output(Bytes("87 00 78"));
             EXPECT_FALSE(control.PortOpen());
             EXPECT_TRUE(receiver.Events.empty());
         } else {
@@ -201,7 +188,7 @@ TEST(Qt_Serial_Control, Reports_The_Port_Lost_When_The_Unit_Goes_Away) {
         EXPECT_NE(control.Last_Error().find("went away"), std::string::npos);
         // The link may still write and read before it sees the loss: nothing happens.
         const std::size_t events = receiver.Events.size();
-        control.Output(Bytes({0x87, 0x00, 0x78}));
+        control.Output(Bytes("87 00 78"));
         EXPECT_EQ(control.Input(), "");
         Wait_For([] { return false; }, 100ms);
         EXPECT_EQ(receiver.Events.size(), events);

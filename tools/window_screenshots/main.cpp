@@ -1,12 +1,11 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, and
 // the serial window before, during and after a programming run against module-sim. Run by
 // scripts/screenshots under a virtual X server.
-#include "Fake_Window_System.h"
+#include "File_Dialog.h"
 #include "Port_Registry.h"
-#include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
+#include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
-#include "Window_Test_Support.h"
 #include "frm_Tessaro.h"
 
 #include <QApplication>
@@ -22,33 +21,59 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <deque>
+#include <functional>
 #include <iostream>
 #include <memory>
 
 namespace {
 
+// The programs' own window system, except that a message is printed and counted instead of
+// waiting for a click nobody makes, and that a run can be photographed from inside its waits.
+class Unattended_Window_System : public Qt_Widgets_Window_System {
+  public:
+    int Messages = 0;
+    std::function<void()> During_Run;
+
+    void Message_Box(const std::string& text, const std::string& title, Message_Icon) override {
+        ++Messages;
+        std::cerr << title << ": " << text << std::endl;
+    }
+    void Yield(std::uint32_t max_wait_ms) override {
+        Qt_Widgets_Window_System::Yield(max_wait_ms);
+        if (During_Run) {
+            During_Run();
+        }
+    }
+};
+
+// Hands out the chosen files in order.
+class Chosen_Files : public File_Dialog {
+  public:
+    std::deque<std::string> Files;
+    std::optional<std::string> Show_Open(const std::string&, int) override {
+        if (Files.empty()) {
+            return std::nullopt;
+        }
+        std::string file = Files.front();
+        Files.pop_front();
+        return file;
+    }
+};
+
 struct Program {
     explicit Program(const Program_Description& description) : data(description) {
-        ws.Folder = QCoreApplication::applicationDirPath().toStdString();
-        ws.On_Yield = [this](std::uint32_t max_wait_ms) {
-            Qt_Yield(wake, max_wait_ms);
-            if (During_Run) {
-                During_Run();
-            }
-        };
         window = std::make_unique<frm_Tessaro>(data, ws, dialog, port, clock);
         window->Form_Load();
         window->show();
     }
 
     Program_Data data;
-    Fake_Window_System ws;
-    QTimer wake;
-    Scripted_File_Dialog dialog;
+    Unattended_Window_System ws;
+    Chosen_Files dialog;
     Qt_Serial_Control port;
     Steady_Clock clock;
     std::unique_ptr<frm_Tessaro> window;
-    std::function<void()> During_Run;
 };
 
 void Settle() {
@@ -80,8 +105,11 @@ QString Sample_Background(const QString& folder, int width, int height) {
 }
 
 void Choose_Background(Program& p, const char* box_array, int slot, const QString& file) {
-    p.dialog.Answers.push_back(file.toStdString());
-    auto* box = Element<QWidget>(p.window.get(), box_array, slot);
+    p.dialog.Files.push_back(file.toStdString());
+    QWidget* box = nullptr;
+    for (auto* candidate : p.window->findChildren<QWidget*>(QString::fromLatin1(box_array))) {
+        box = candidate->property("index").toInt() == slot ? candidate : box;
+    }
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)),
                       Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(box, &press);
@@ -128,7 +156,7 @@ bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 3) {
-        std::cerr << "usage: windows_screenshots <output folder> <module-sim>" << std::endl;
+        std::cerr << "usage: window_screenshots <output folder> <module-sim>" << std::endl;
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -172,22 +200,19 @@ int main(int argc, char** argv) {
 
     auto* progress = serial->findChild<QProgressBar*>(QStringLiteral("pgb_RS232"));
     bool during_saved = false;
-    vantrel.During_Run = [&] {
+    vantrel.ws.During_Run = [&] {
         if (!during_saved && progress->value() >= 256) {
             during_saved = true;
             saved = Save(serial, folder, QStringLiteral("serial_3_during_run")) && saved;
         }
     };
     serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232"))->click();
-    vantrel.During_Run = nullptr;
+    vantrel.ws.During_Run = nullptr;
     saved = Save(serial, folder, QStringLiteral("serial_4_after_run")) && saved;
-    for (const auto& message : vantrel.ws.Messages) {
-        std::cerr << message.Title << ": " << message.Text << std::endl;
-    }
 
     serial->close();
     vantrel.window->close();
     sim.terminate();
     sim.waitForFinished(3000);
-    return saved && vantrel.ws.Messages.empty() ? 0 : 1;
+    return saved && vantrel.ws.Messages == 0 ? 0 : 1;
 }

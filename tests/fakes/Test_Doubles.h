@@ -3,24 +3,27 @@
 #include "File_Dialog.h"
 #include "Picture_Boxes.h"
 
+#include <deque>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-// Returns the scripted choice and records how it was asked.
+// Answers the dialog from a script (cancelled when it runs out) and records how it was asked.
 class Scripted_File_Dialog : public File_Dialog {
   public:
-    std::optional<std::string> Choice;
-    std::string Filter;
-    int Filter_Index = 0;
-    int Shown = 0;
+    std::deque<std::optional<std::string>> Answers;
+    std::vector<std::pair<std::string, int>> Calls; // filter, preselected filter
 
     std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override {
-        ++Shown;
-        Filter = filter;
-        Filter_Index = filter_index;
-        return Choice;
+        Calls.emplace_back(filter, filter_index);
+        if (Answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = Answers.front();
+        Answers.pop_front();
+        return answer;
     }
 };
 

@@ -1,16 +1,28 @@
 #pragma once
 
+#include "Frames.h"
 #include "Serial_Control.h"
 
 #include <deque>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+// The reply of a unit that accepts `request`, in one piece.
+inline std::string Valid_Answer(const std::string& request) {
+    return With_Checksum(request[0] == Bytes("87")[0] ? Bytes("87 04 41 42 43 44")
+                                                      : std::string{request[0], 0});
+}
+inline std::vector<std::string> Answer_All(const std::string& request, std::size_t) {
+    return {Valid_Answer(request)};
+}
+
 // A serial control whose far end is a script: it records every frame written and answers each
-// with the bursts its responder returns, one burst per receive event, handed over in the yields
-// that follow.
+// with the bursts its responder returns, one burst per receive event, handed over by
+// Deliver_Next (which a test calls from inside the window system's yield). Only the port
+// numbers in Ports can be opened.
 class Scripted_Serial_Control : public Serial_Control {
   public:
     // The bursts answering the request just written (its index counts from 0 over all writes).
@@ -20,7 +32,10 @@ class Scripted_Serial_Control : public Serial_Control {
     std::vector<std::string> Frames;
     Responder_Function Responder;
     std::deque<std::string> Pending;
-    bool Open = true;
+    bool Open = false;
+    std::set<int> Ports{1, 2};
+    std::vector<int> Opened;           // port numbers, one per successful opening
+    std::vector<std::string> Settings; // every setting applied, marked when the port was closed
 
     // Raises one receive event with the next pending burst; false when nothing is pending.
     bool Deliver_Next() {
@@ -47,16 +62,33 @@ class Scripted_Serial_Control : public Serial_Control {
         Raise(comEventPortLost);
     }
 
+    std::size_t Count(std::uint8_t command) const {
+        std::size_t n = 0;
+        for (const auto& frame : Frames) {
+            n += static_cast<std::uint8_t>(frame[0]) == command ? 1 : 0;
+        }
+        return n;
+    }
+
     void Set_CommPort(std::int16_t port) override { port_ = port; }
     std::int16_t CommPort() const override { return port_; }
     void Set_Port_Device(const std::string&) override {}
     bool Set_PortOpen(bool open) override {
+        if (open && !Open && !Ports.count(port_)) {
+            return false;
+        }
+        if (open && !Open) {
+            Opened.push_back(port_);
+        }
         Open = open;
         return true;
     }
     bool PortOpen() const override { return Open; }
-    std::string Last_Error() const override { return {}; }
-    bool Set_Settings(const std::string&) override { return true; }
+    std::string Last_Error() const override { return "port cannot be opened"; }
+    bool Set_Settings(const std::string& settings) override {
+        Settings.push_back(Open ? settings : "closed: " + settings);
+        return true;
+    }
 
     void Output(const std::string& bytes) override {
         Frames.push_back(bytes);
