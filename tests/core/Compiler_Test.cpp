@@ -140,15 +140,6 @@ TEST_F(Compiler, Graphic_Layout_Places_Every_Slot_And_The_Glyphs) {
     EXPECT_EQ(data.EEPROM_Image, first);
 }
 
-TEST_F(Compiler, Colour_Index_0_Fills_A_Region_With_FF_And_Index_1_With_00) {
-    Program_Data data(Vantrel_Program());
-    Fill(data, [](int w, int h, int n) { return Test_Bitmap(w, h, n == 9 ? 0 : 1); });
-    ASSERT_TRUE(Compile_Images(data, ws));
-    EXPECT_TRUE(All(Region(data, 0x2000 + 1920, 1920), 0xFF)); // 64240B slot 1
-    EXPECT_TRUE(All(Region(data, 0, 0x2000 + 1920), 0x00));
-    EXPECT_TRUE(All(Region(data, 0x2000 + 2 * 1920, 0x10000 - 0x2000 - 2 * 1920), 0x00));
-}
-
 TEST_F(Compiler, Missing_File_Stops_And_Leaves_Later_Regions_As_They_Were) {
     Program_Data data(Vantrel_Program());
     Fill(data, [](int w, int h, int) { return Test_Bitmap(w, h, 0); });

@@ -1,11 +1,33 @@
 #include "Fake_Window_System.h"
+#include "Picture_Boxes.h"
 #include "Start_Up.h"
 #include "Test_Bitmap.h"
-#include "Test_Doubles.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
+
+// Records every load; paths in Refused fail to load.
+class Recording_Picture_Boxes : public Picture_Boxes {
+  public:
+    struct Load {
+        int Model;
+        int Slot;
+        std::string Path;
+    };
+    std::vector<Load> Loads;
+    std::set<std::string> Refused;
+
+    bool Load_Picture(int model_index, int slot, const std::string& path) override {
+        if (Refused.count(path)) {
+            return false;
+        }
+        Loads.push_back({model_index, slot, path});
+        return true;
+    }
+};
 
 class Start_Up : public ::testing::Test {
   protected:

@@ -43,12 +43,6 @@ class Cli : public ::testing::Test {
     }
 };
 
-TEST_F(Cli, Defaults_Compile_To_A_Blank_Image) {
-    const Run_Result result = Run("compile -o " + (folder / "out.bin"));
-    EXPECT_EQ(result.Exit, 0) << result.Err;
-    EXPECT_EQ(Read_File(folder / "out.bin"), std::string(65536, '\0'));
-}
-
 TEST_F(Cli, Chosen_Slots_And_Glyphs_Land_At_Their_Offsets) {
     Test_Bitmap picture(240, 128, 1);
     picture.At(0, 0) = 0;
@@ -122,7 +116,7 @@ TEST_F(Cli, Usage_Errors_Exit_2_With_Reason_And_Usage) {
               std::string::npos);
 }
 
-TEST_F(Cli, Preview_Draws_What_The_Module_Lights) {
+TEST_F(Cli, Preview_Draws_What_The_Module_Lights_And_Refuses_Other_Sizes) {
     Test_Bitmap picture = Test_Bitmap::Random(128, 64, 11);
     const std::string file = Bmp("oled.bmp", picture);
     ASSERT_EQ(Run("compile --oled --slot RGS24128064:3=" + file + " -o " + (folder / "o.bin")).Exit,
@@ -152,13 +146,11 @@ TEST_F(Cli, Preview_Draws_What_The_Module_Lights) {
     EXPECT_EQ(qGray(glyph.pixel(0, 0)), 0);
     EXPECT_EQ(qGray(glyph.pixel(4 * cell, 7 * cell)), 0);
     EXPECT_EQ(qGray(glyph.pixel(4 * cell, 0)), 255);
-}
 
-TEST_F(Cli, Preview_Refuses_An_Image_Of_Another_Size) {
     Write_File(folder / "short.bin", std::string(65535, '\0'));
-    const Run_Result result = Run("preview " + (folder / "short.bin") + " -o " + (folder / "p"));
-    EXPECT_EQ(result.Exit, 2);
-    EXPECT_NE(result.Err.find("65535"), std::string::npos);
+    const Run_Result refused = Run("preview " + (folder / "short.bin") + " -o " + (folder / "p"));
+    EXPECT_EQ(refused.Exit, 2);
+    EXPECT_NE(refused.Err.find("65535"), std::string::npos);
     EXPECT_FALSE(fs::exists(folder / "p"));
 }
 

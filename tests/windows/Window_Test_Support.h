@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Fake_Window_System.h"
+#include "File_Dialog.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 #include "Scripted_Serial_Control.h"
 #include "Steady_Clock.h"
-#include "Test_Doubles.h"
 #include "frm_Tessaro.h"
 
 #include <QColor>
@@ -15,10 +15,29 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
+
+// Answers the dialog from a script (cancelled when it runs out) and records how it was asked.
+class Scripted_File_Dialog : public File_Dialog {
+  public:
+    std::deque<std::optional<std::string>> Answers;
+    std::vector<std::pair<std::string, int>> Calls; // filter, preselected filter
+
+    std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override {
+        Calls.emplace_back(filter, filter_index);
+        if (Answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+};
 
 const QColor Blue(0, 0, 255);
 const QColor Red(255, 0, 0);

@@ -100,11 +100,9 @@ void Main_Window_Test::Vantrel_starts_with_every_default_shown_and_recorded() {
             QCOMPARE(Shown(boxes[k]), expected);
             QVERIFY(label->geometry().bottom() < boxes[k]->geometry().top());
             QCOMPARE(label->x(), boxes[k]->x());
-            const Image_Slot& slot = p.data.Tables[std::size_t(m)].Slots[std::size_t(k)];
-            QCOMPARE(QString::fromStdString(slot.Path), Data_Dir + "/" + models[m].file);
-            QCOMPARE(QString::fromStdString(slot.Name), models[m].file);
-            QCOMPARE(slot.Width, double(models[m].box.width() - 2));
-            QCOMPARE(slot.Height, double(models[m].box.height() - 2));
+            QCOMPARE(
+                QString::fromStdString(p.data.Tables[std::size_t(m)].Slots[std::size_t(k)].Path),
+                Data_Dir + "/" + models[m].file);
         }
         // Two by two.
         QCOMPARE(boxes[1]->y(), boxes[0]->y());
@@ -167,33 +165,21 @@ void Main_Window_Test::Quorrin_starts_with_its_one_table() {
     }
 }
 
+// Every missing default and its message are covered with the start-up fill; here the window.
 void Main_Window_Test::A_missing_default_ends_the_program_before_any_window() {
-    const struct {
-        bool vantrel;
-        QStringList present;
-        const char* missing;
-        std::size_t filled_tables;
-    } cases[] = {{true, {"Sfondo_Bianco_128x64.bmp", "Sfondo_Bianco_240x64.bmp"}, "240x128", 3},
-                 {true, {}, "128x64", 0},
-                 {false, {"Sfondo_Bianco_240x64.bmp", "Sfondo_Bianco_240x128.bmp"}, "128x64", 0}};
-    for (const auto& c : cases) {
-        QTemporaryDir folder;
-        for (const QString& file : c.present) {
-            QVERIFY(QFile::copy(Data_Dir + "/" + file, folder.filePath(file)));
-        }
-        Program_Under_Test p(c.vantrel ? Vantrel_Program() : Quorrin_Program(), folder.path());
-        QVERIFY(!p.Start());
-        QVERIFY(p.ws.Ended);
-        QCOMPARE(p.ws.Messages.size(), std::size_t(1));
-        QCOMPARE(p.ws.Messages[0].Text, std::string("File Sfondo_Bianco_") + c.missing +
-                                            ".bmp non trovato. Impossibile continuare");
-        QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
-        QVERIFY(p.ws.Messages[0].Icon == Message_Icon::Critical);
-        QVERIFY(!p.window->isVisible());
-        for (std::size_t m = 0; m < c.filled_tables; ++m) {
-            QVERIFY(!p.data.Tables[m].Slots[3].Path.empty());
-        }
+    QTemporaryDir folder;
+    for (const char* file : {"Sfondo_Bianco_128x64.bmp", "Sfondo_Bianco_240x64.bmp"}) {
+        QVERIFY(QFile::copy(Data_Dir + "/" + file, folder.filePath(file)));
     }
+    Program_Under_Test p(Vantrel_Program(), folder.path());
+    QVERIFY(!p.Start());
+    QVERIFY(p.ws.Ended);
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages[0].Text,
+             std::string("File Sfondo_Bianco_240x128.bmp non trovato. Impossibile continuare"));
+    QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
+    QVERIFY(p.ws.Messages[0].Icon == Message_Icon::Critical);
+    QVERIFY(!p.window->isVisible());
 }
 
 void Main_Window_Test::Import_accepts_a_fitting_bitmap_into_one_slot_only() {

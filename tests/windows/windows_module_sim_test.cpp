@@ -70,6 +70,8 @@ void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
         }
         if (states_while_writing.isEmpty() && p.Progress() > 5) {
             states_while_writing = States(p.w);
+            // A second click while the run waits must not start another run.
+            Click(p.w, "cmd_Write_RS232");
         }
     };
     Click(p.w, "cmd_Write_RS232");

@@ -59,8 +59,6 @@ class Serial_Window_Test : public QObject {
     void ON_and_OFF_open_and_close_the_chosen_port();
     void ON_without_a_usable_port_says_so_and_stays_closed();
     void Exit_close_box_menu_entry_and_Esci_rule_the_windows_life();
-    void The_log_shows_the_request_in_blue_and_the_reply_in_red();
-    void A_run_programs_the_unit_and_gives_the_buttons_back();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run();
     void A_lost_port_puts_the_window_back_to_port_closed();
 };
@@ -243,56 +241,6 @@ void Serial_Window_Test::Exit_close_box_menu_entry_and_Esci_rule_the_windows_lif
     QVERIFY(p.window->Serial_Window() == nullptr);
     Delete_Closed_Windows();
     QVERIFY(p.w.isNull());
-}
-
-void Serial_Window_Test::The_log_shows_the_request_in_blue_and_the_reply_in_red() {
-    Serial_Window_Under_Test p;
-    RS232_Link& link = p.window->Link();
-    link.Log_Sent(Bytes("87 00 78"));
-    link.Log_Received(Bytes("87 04 41 42 43 44 6A"));
-    QCOMPARE(p.w->Log_Text(), std::string("0x87; 0x00; 0x78\r\n"
-                                          "0x87; 0x04; 0x41; 0x42; 0x43; 0x44; 0x6A\r\n"));
-    auto lines = Shown_Lines(p.w);
-    QCOMPARE(lines.size(), std::size_t(3));
-    QCOMPARE(lines[0].Text, QStringLiteral("0x87; 0x00; 0x78"));
-    QCOMPARE(lines[0].Colour, Blue);
-    QCOMPARE(lines[1].Text, QStringLiteral("0x87; 0x04; 0x41; 0x42; 0x43; 0x44; 0x6A"));
-    QCOMPARE(lines[1].Colour, Red);
-    QCOMPARE(lines[2].Text, QString());
-
-    link.Log_Sent(Bytes("00 0A FF"));
-    link.Log_Received(std::string());
-    QCOMPARE(p.w->Log_Text(), std::string("0x00; 0x0A; 0xFF\r\n\r\n"));
-    lines = Shown_Lines(p.w);
-    QCOMPARE(lines.size(), std::size_t(3));
-    QCOMPARE(lines[0].Colour, Blue);
-    QCOMPARE(lines[1].Text, QString());
-}
-
-void Serial_Window_Test::A_run_programs_the_unit_and_gives_the_buttons_back() {
-    Serial_Window_Under_Test p;
-    QString states_while_writing;
-    p.During_Run = [&] {
-        if (p.port.Count(Cmd_Write_EEPROM) == 100 && states_while_writing.isEmpty()) {
-            states_while_writing = States(p.w);
-            // A second click while the run waits must not start another run.
-            Click(p.w, "cmd_Write_RS232");
-        }
-    };
-    Click(p.w, "cmd_Write_RS232");
-
-    QVERIFY(p.ws.Messages.empty());
-    QCOMPARE(states_while_writing, Programming);
-    QCOMPARE(States(p.w), Port_Open);
-    QVERIFY(p.port.PortOpen());
-    QCOMPARE(p.port.Count(Cmd_Find_Module), std::size_t(1));
-    QCOMPARE(p.port.Count(Cmd_Write_EEPROM), std::size_t(512));
-    QCOMPARE(p.port.Count(Cmd_Reset_PIC), std::size_t(1));
-    QCOMPARE(Text_Of(p.w, "txt_Send_Packet"), QStringLiteral("514"));
-    QCOMPARE(Text_Of(p.w, "txt_Received_Packet"), QStringLiteral("514"));
-    QCOMPARE(Control<QProgressBar>(p.w, "pgb_RS232")->value(), 511);
-    QCOMPARE(p.w->Log_Text(), std::string("0xFE; 0x00; 0x01\r\n"));
-    QCOMPARE(Shown_Lines(p.w)[0].Colour, Blue);
 }
 
 void Serial_Window_Test::Closing_a_window_mid_run_aborts_and_closes_after_the_run() {
