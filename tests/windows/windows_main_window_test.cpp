@@ -259,6 +259,7 @@ void Main_Window_Test::Import_refuses_what_does_not_fit_and_ignores_other_button
         }
         QCOMPARE(p.ws.Messages.back().Text, std::string("Selezionata immagine non valida"));
         QCOMPARE(p.ws.Messages.back().Title, std::string("ERROR"));
+        QVERIFY(p.ws.Messages.back().Icon == Message_Icon::Critical);
         for (std::size_t k = 0; k < 4; ++k) {
             QCOMPARE(p.data.Tables[0].Slots[k].Path, before[k].Path);
             QCOMPARE(p.data.Tables[0].Slots[k].Name, before[k].Name);
