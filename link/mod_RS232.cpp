@@ -55,6 +55,7 @@ bool RS232_Link::Write_EEPROM() {
         if (Exchange(Write_Block_Request(data_.EEPROM_Image, k), rules) != Step_Result::Answered) {
             return false;
         }
+        ++stats_.Blocks_Written;
     }
     return true;
 }

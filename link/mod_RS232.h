@@ -24,7 +24,8 @@ std::string Log_Line(std::string_view frame);
 // What a run did on the line, for the command line's summary.
 struct Link_Statistics {
     int Requests = 0;
-    int Retries = 0; // attempts after the first of a request
+    int Retries = 0;        // attempts after the first of a request
+    int Blocks_Written = 0; // EEPROM blocks the unit acknowledged
     std::size_t Bytes_Sent = 0;
     std::size_t Bytes_Received = 0;
 };

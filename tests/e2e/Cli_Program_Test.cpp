@@ -93,6 +93,8 @@ TEST(Cli_Program, BlockNeverAcknowledgedFailsTheWriteAndStillResets) {
         unit.cli->Err().find("Comunicazione seriale interrotta.\nScrittura EEPROM I2C fallita!"),
         std::string::npos)
         << unit.cli->Err();
+    EXPECT_NE(unit.cli->Err().find("write failed: 3 blocks, 2 retries"), std::string::npos)
+        << unit.cli->Err();
     const std::string log = unit.Stop();
     EXPECT_EQ(Count(log, "(block 3)"), 3);
     EXPECT_EQ(Count(log, "(block 4)"), 0);

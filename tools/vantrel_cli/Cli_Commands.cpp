@@ -37,7 +37,8 @@ std::string Usage_Text() {
             "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
             "Exit status: 0 done, 1 a file missing or not written (nothing sent), 2 usage error\n"
             "  or refused input, 3 unit not found or port not opened, 4 write failed (the reset\n"
-            "  was still sent), 5 stopped, 6 written but the reset not acknowledged.\n";
+            "  was still sent unless the port went away), 5 stopped, 6 written but the reset not\n"
+            "  acknowledged.\n";
     return text;
 }
 

@@ -94,8 +94,14 @@ bool Select_Port(const std::string& text, Serial_Control& port) {
         port.Set_Port_Device(text);
         return true;
     }
-    const auto number = Port_Number_From_Text(
-        text.find_first_not_of("0123456789") == std::string::npos ? "COM" + text : text);
+    const bool digits_only = text.find_first_not_of("0123456789") == std::string::npos;
+    const bool com_prefix = text.size() > 3 && (text[0] == 'C' || text[0] == 'c') &&
+                            (text[1] == 'O' || text[1] == 'o') &&
+                            (text[2] == 'M' || text[2] == 'm');
+    if (!digits_only && !com_prefix) {
+        return false;
+    }
+    const auto number = Port_Number_From_Text(digits_only ? "COM" + text : text);
     if (!number) {
         return false;
     }
@@ -184,7 +190,8 @@ const char* Outcome_Text(Run_Outcome outcome) {
     return "";
 }
 
-void Print_Summary(Run_Outcome outcome, int blocks, const Link_Statistics& stats, double seconds) {
+void Print_Summary(Run_Outcome outcome, const Link_Statistics& stats, double seconds) {
+    const int blocks = stats.Blocks_Written;
     const double rate = seconds > 0 ? blocks * double(Block_Size) / seconds : 0.0;
     std::cerr << std::fixed << std::setprecision(3) << Outcome_Text(outcome) << ": " << blocks
               << " blocks, " << stats.Retries << " retries, " << seconds << " s, "
@@ -247,14 +254,6 @@ int Run_Program(const Cli_Arguments& args) {
     view.Finish_Progress();
     port.Set_PortOpen(false);
 
-    const bool whole_image =
-        outcome == Run_Outcome::Written || outcome == Run_Outcome::Reset_Not_Acknowledged;
-    // The progress bar holds the block about to be sent, so the blocks before it were written.
-    const bool write_ended_early =
-        outcome == Run_Outcome::Write_Failed || outcome == Run_Outcome::Stopped;
-    const int blocks = whole_image         ? int(Block_Count)
-                       : write_ended_early ? view.Last_Progress()
-                                           : 0;
-    Print_Summary(outcome, blocks, link.Statistics(), seconds);
+    Print_Summary(outcome, link.Statistics(), seconds);
     return Exit_Status(outcome);
 }

@@ -50,6 +50,13 @@ void Terminal_View::Set_Counter_Text(Counter which, const std::string& text) {
 
 void Terminal_View::Set_Progress(double value) {
     const int block = static_cast<int>(value);
+    // Detection zeroes the counters and the bar before its first request; the write's own
+    // progress starts after it.
+    if (sent_ == "0") {
+        Finish_Progress();
+        out_ << "Looking for the unit" << std::endl;
+        return;
+    }
     if (block == progress_ && shown_) {
         return;
     }

@@ -26,8 +26,6 @@ class Terminal_View : public Sequence_View {
 
     // Ends the updating progress line, so that what follows starts on a line of its own.
     void Finish_Progress();
-    // The block about to be sent when the run ended (0 to 511).
-    int Last_Progress() const { return progress_; }
 
   private:
     void Print_Log(const std::string& lines);
