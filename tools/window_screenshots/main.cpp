@@ -201,6 +201,8 @@ int main(int argc, char** argv) {
     auto* progress = serial->findChild<QProgressBar*>(QStringLiteral("pgb_RS232"));
     bool during_saved = false;
     vantrel.ws.During_Run = [&] {
+        // A run refreshes the window on a timer; bring it up to date before the picture.
+        serial->Refresh_View();
         if (!during_saved && progress->value() >= 256) {
             during_saved = true;
             saved = Save(serial, folder, QStringLiteral("serial_3_during_run")) && saved;
@@ -208,6 +210,7 @@ int main(int argc, char** argv) {
     };
     serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232"))->click();
     vantrel.ws.During_Run = nullptr;
+    saved = saved && during_saved;
     saved = Save(serial, folder, QStringLiteral("serial_4_after_run")) && saved;
 
     serial->close();
