@@ -9,6 +9,5 @@ class File_Dialog {
     virtual ~File_Dialog() = default;
     // Shows the dialog with the given filter string and preselected filter (counted from 1).
     // Returns the chosen path as chosen, or nothing when the user cancelled or it failed.
-    virtual std::optional<std::string> Show_Open(const std::string& filter,
-                                                 int filter_index) = 0;
+    virtual std::optional<std::string> Show_Open(const std::string& filter, int filter_index) = 0;
 };

@@ -7,8 +7,7 @@
 namespace {
 
 Model_Descriptor Graphic_Model(const std::string& code, int width, int height,
-                               const std::string& default_file, Packing layout,
-                               std::size_t base) {
+                               const std::string& default_file, Packing layout, std::size_t base) {
     Model_Descriptor m;
     m.Code = code;
     m.Tab_Caption = std::to_string(width) + "x" + std::to_string(height) + " (" + code + ")";
@@ -27,13 +26,13 @@ Model_Descriptor Graphic_Model(const std::string& code, int width, int height,
 
 } // namespace
 
-const Model_Descriptor* Program_Description::Find_Model(const std::string& code) const {
-    for (const auto& m : Models) {
-        if (m.Code == code) {
-            return &m;
+std::optional<int> Program_Description::Model_Index(const std::string& code) const {
+    for (std::size_t i = 0; i < Models.size(); ++i) {
+        if (Models[i].Code == code) {
+            return int(i);
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 std::vector<std::string> Program_Description::Default_Files() const {
@@ -54,8 +53,7 @@ const Program_Description& Vantrel_Program() {
             Graphic_Model("64128A", 128, 64, Default_128x64, Packing::Vertical_Pages, 0x0000),
             Graphic_Model("64128E", 128, 64, Default_128x64, Packing::Vertical_Pages, 0x1000),
             Graphic_Model("64240B", 240, 64, Default_240x64, Packing::Horizontal_Rows, 0x2000),
-            Graphic_Model("128240A", 240, 128, Default_240x128, Packing::Horizontal_Rows,
-                          0x3E00),
+            Graphic_Model("128240A", 240, 128, Default_240x128, Packing::Horizontal_Rows, 0x3E00),
         },
         true,
     };
@@ -64,8 +62,8 @@ const Program_Description& Vantrel_Program() {
 
 const Program_Description& Quorrin_Program() {
     static const Program_Description program = [] {
-        Model_Descriptor oled = Graphic_Model("RGS24128064", 128, 64, Default_128x64,
-                                              Packing::Vertical_Pages, 0x0000);
+        Model_Descriptor oled =
+            Graphic_Model("RGS24128064", 128, 64, Default_128x64, Packing::Vertical_Pages, 0x0000);
         // The OLED program keeps the control names of the 64128A slots it grew from.
         oled.Frame_Name = "fra_Select_Image_64128A";
         oled.Table_Name = "Images_OLED";

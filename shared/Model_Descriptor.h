@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,8 @@ struct Program_Description {
     std::vector<Model_Descriptor> Models;
     bool Has_Glyphs = false;
 
-    const Model_Descriptor* Find_Model(const std::string& code) const;
+    // Position of the model in Models, which also indexes the data's tables and picture boxes.
+    std::optional<int> Model_Index(const std::string& code) const;
     // The distinct default files in the order the start-up tests them.
     std::vector<std::string> Default_Files() const;
 };

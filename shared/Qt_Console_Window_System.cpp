@@ -21,8 +21,7 @@ void Qt_Yield(QTimer& wake, std::uint32_t max_wait_ms) {
     wake.stop();
 }
 
-Qt_Console_Window_System::Qt_Console_Window_System(std::ostream& messages)
-    : messages_(messages) {}
+Qt_Console_Window_System::Qt_Console_Window_System(std::ostream& messages) : messages_(messages) {}
 
 void Qt_Console_Window_System::Message_Box(const std::string& text, const std::string& title,
                                            Message_Icon) {
@@ -36,7 +35,9 @@ void Qt_Console_Window_System::Message_Box(const std::string& text, const std::s
     messages_ << title << ": " << shown << std::endl;
 }
 
-void Qt_Console_Window_System::Yield(std::uint32_t max_wait_ms) { Qt_Yield(wake_, max_wait_ms); }
+void Qt_Console_Window_System::Yield(std::uint32_t max_wait_ms) {
+    Qt_Yield(wake_, max_wait_ms);
+}
 
 std::string Qt_Console_Window_System::Program_Folder() {
     return QCoreApplication::applicationDirPath().toStdString();

@@ -12,8 +12,7 @@ class Qt_Console_Window_System : public Window_System {
   public:
     explicit Qt_Console_Window_System(std::ostream& messages);
 
-    void Message_Box(const std::string& text, const std::string& title,
-                     Message_Icon icon) override;
+    void Message_Box(const std::string& text, const std::string& title, Message_Icon icon) override;
     void Yield(std::uint32_t max_wait_ms = 0) override;
     std::string Program_Folder() override;
     bool File_Exists(const std::string& path) override;

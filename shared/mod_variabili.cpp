@@ -8,12 +8,3 @@ Program_Data::Program_Data(const Program_Description& program)
         Tables.push_back(table);
     }
 }
-
-Image_Table* Program_Data::Find_Table(const std::string& model_code) {
-    for (auto& table : Tables) {
-        if (table.Model->Code == model_code) {
-            return &table;
-        }
-    }
-    return nullptr;
-}

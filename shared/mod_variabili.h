@@ -21,7 +21,9 @@ struct Bitmap_Grid {
     int Bytes_Per_Row = 0;
     std::vector<std::uint8_t> Bytes;
 
-    std::uint8_t At(int row, int byte) const { return Bytes[std::size_t(row) * Bytes_Per_Row + byte]; }
+    std::uint8_t At(int row, int byte) const {
+        return Bytes[std::size_t(row) * Bytes_Per_Row + byte];
+    }
 };
 
 // Everything one program instance keeps for its whole run. Created by the program's entry (or a
@@ -44,6 +46,4 @@ struct Program_Data {
     std::string Rx_Buffer;
     std::uint8_t Rx_Count = 0;
     bool Stop_Request = false;
-
-    Image_Table* Find_Table(const std::string& model_code);
 };

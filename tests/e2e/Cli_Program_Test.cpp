@@ -111,7 +111,11 @@ TEST(Cli_Program, LineClosedMidTransferEndsTheRunAtOnce) {
 TEST(Cli_Program, InterruptStopsTheWriteWithoutReset) {
     Unit unit({"--mute", "write"});
     Child_Process cli(Cli, {"program", "--port", unit.sim.Device});
-    std::this_thread::sleep_for(1s);
+    // The interrupt must come while the first block waits for its acknowledgement.
+    for (int i = 0; i < 500 && cli.Err().find("block 0/512") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(200ms);
     cli.Signal(SIGINT);
     ASSERT_EQ(cli.Wait(5s), 5) << cli.Err();
     EXPECT_EQ(cli.Err().find("ERROR"), std::string::npos) << "a stop is not a failure";

@@ -35,10 +35,11 @@ std::string Usage_Text() {
             "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
             "  ports' lists them (3, COM3, COM 3). --image sends a ready 65,536-byte image.\n"
             "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
-            "Exit status: 0 done, 1 a file missing or not written (nothing sent), 2 usage error\n"
-            "  or refused input, 3 unit not found or port not opened, 4 write failed (the reset\n"
-            "  was still sent unless the port went away), 5 stopped, 6 written but the reset not\n"
-            "  acknowledged.\n";
+            "Exit status: 0 done, 1 a bitmap or default missing when compiling, or an output not\n"
+            "  written (nothing sent), 2 usage error or refused input (a --slot file, an image\n"
+            "  file missing or not of 65,536 bytes), 3 unit not found or port not opened,\n"
+            "  4 write failed (the reset was still sent unless the port went away), 5 stopped,\n"
+            "  6 written but the reset not acknowledged.\n";
     return text;
 }
 

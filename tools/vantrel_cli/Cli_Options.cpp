@@ -4,6 +4,7 @@
 #include "mod_Funzioni_Varie.h"
 
 #include <charconv>
+#include <iostream>
 
 namespace {
 
@@ -110,7 +111,7 @@ bool Check_Compile_Options(const Compile_Options& options, std::string& error) {
         return false;
     }
     for (const Slot_Choice& choice : options.Slots) {
-        if (!program.Find_Model(choice.Model)) {
+        if (!program.Model_Index(choice.Model)) {
             error = "model '" + choice.Model + "' is not one of " +
                     (options.Oled ? std::string("RGS24128064 (--oled)")
                                   : std::string("64128A, 64128E, 64240B, 128240A"));
@@ -126,14 +127,15 @@ int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window
         return Exit_Failed;
     }
     for (const Slot_Choice& choice : options.Slots) {
-        int model_index = 0;
-        while (data.Program.Models[model_index].Code != choice.Model) {
-            ++model_index;
-        }
+        const auto model_index = data.Program.Model_Index(choice.Model);
         // A name that fails the test reaches the header check as no file at all, as from the
         // dialog, so both window texts are shown.
         const std::string path = Bitmap_Name_Passes(choice.File, ws) ? choice.File : "";
-        if (!Accept_Background(data, model_index, choice.Slot, path, boxes, ws)) {
+        if (!model_index || !Accept_Background(data, *model_index, choice.Slot, path, boxes, ws)) {
+            const Model_Descriptor& model = data.Program.Models[model_index.value_or(0)];
+            std::cerr << "vantrel-cli: --slot " << choice.Model << ":" << choice.Slot + 1 << "="
+                      << choice.File << " refused: it must be a readable 1-bit " << model.Width
+                      << "x" << model.Height << " bitmap whose name contains \"bmp\"\n";
             return Exit_Usage;
         }
     }

@@ -1,5 +1,6 @@
 #include "Cli_Preview.h"
 
+#include "EEPROM_Image_File.h"
 #include "Image_Decoder.h"
 #include "mod_costanti.h"
 
@@ -50,16 +51,9 @@ int Run_Preview(const Cli_Arguments& args) {
         return Usage_Error("preview needs IMAGE and -o DIR");
     }
 
-    std::ifstream file(image_path, std::ios::binary);
-    if (!file) {
-        std::cerr << "vantrel-cli: cannot read " << image_path << "\n";
-        return Exit_Failed;
-    }
-    const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(file),
-                                          std::istreambuf_iterator<char>()};
-    if (image.size() != EEPROM_Size) {
-        std::cerr << "vantrel-cli: " << image_path << " holds " << image.size()
-                  << " bytes; an EEPROM image holds " << EEPROM_Size << "\n";
+    std::vector<std::uint8_t> image;
+    if (std::string error; !Read_EEPROM_Image(image_path, image, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
     const QString folder = QString::fromStdString(dir);

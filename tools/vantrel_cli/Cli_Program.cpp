@@ -1,6 +1,7 @@
 #include "Cli_Program.h"
 
 #include "Cli_Options.h"
+#include "EEPROM_Image_File.h"
 #include "Port_Number.h"
 #include "Programming_Sequence.h"
 #include "Qt_Console_Window_System.h"
@@ -14,10 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -70,22 +69,6 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
         return Usage_Error(error);
     }
     return Exit_Ok;
-}
-
-// A ready image must be exactly the EEPROM's size; anything else is refused before any traffic.
-bool Read_Ready_Image(const std::string& path, std::vector<std::uint8_t>& image) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::cerr << "vantrel-cli: cannot read " << path << "\n";
-        return false;
-    }
-    image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (image.size() != EEPROM_Size) {
-        std::cerr << "vantrel-cli: " << path << " holds " << image.size()
-                  << " bytes; an EEPROM image is exactly " << EEPROM_Size << " bytes\n";
-        return false;
-    }
-    return true;
 }
 
 // "/dev/ttyUSB0" names a device; "3", "COM3" and "COM 3" name a port number.
@@ -205,8 +188,12 @@ int Run_Program(const Cli_Arguments& args) {
     if (const int status = Parse(args, options); status != Exit_Ok) {
         return status;
     }
+    // A ready image must be exactly the EEPROM's size; anything else is refused before any
+    // traffic.
     std::vector<std::uint8_t> ready_image;
-    if (!options.Image.empty() && !Read_Ready_Image(options.Image, ready_image)) {
+    if (std::string error;
+        !options.Image.empty() && !Read_EEPROM_Image(options.Image, ready_image, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
 
@@ -225,8 +212,7 @@ int Run_Program(const Cli_Arguments& args) {
         return Usage_Error("'" + options.Port + "' is not a port: give a device path or a number");
     }
     if (!port.Set_PortOpen(true) || !port.Set_Settings(Line_Settings)) {
-        std::cerr << "vantrel-cli: cannot open port " << options.Port << ": " << port.Last_Error()
-                  << "\n";
+        std::cerr << "vantrel-cli: cannot open the port: " << port.Last_Error() << "\n";
         port.Set_PortOpen(false);
         return Exit_Module_Not_Found;
     }
