@@ -20,7 +20,7 @@ int Run_Desktop_Program(const Program_Description& program, int argc, char** arg
 
     frm_Tessaro window(data, ws, Comm_Open_Save, RS232_Interface, clock);
     Comm_Open_Save.Set_Parent(&window);
-    if (!window.Form_Load() || ws.Ended()) {
+    if (!window.Form_Load()) {
         return EXIT_FAILURE;
     }
     window.show();

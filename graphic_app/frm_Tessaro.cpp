@@ -53,19 +53,15 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
     SST_Select_Image->setCurrentIndex(0);
     setCentralWidget(SST_Select_Image);
 
-    RS232_Interface_.Set_OnComm([this] {
-        link_.RS232_Interface_OnComm();
-        if (RS232_Interface_.CommEvent() == comEventPortLost) {
-            if (frm_RS232* open = Serial_Window()) {
-                open->Port_Lost();
-            }
+    link_.Set_Port_Lost_Handler([this] {
+        if (frm_RS232* open = Serial_Window()) {
+            open->Port_Lost();
         }
     });
 }
 
 frm_Tessaro::~frm_Tessaro() {
     delete serial_.data();
-    RS232_Interface_.Set_OnComm(nullptr);
 }
 
 void frm_Tessaro::Build_Menus() {

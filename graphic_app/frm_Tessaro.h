@@ -39,7 +39,6 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
 
     // The serial window while it is loaded, else null.
     frm_RS232* Serial_Window() const;
-    RS232_Link& Link() { return link_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;

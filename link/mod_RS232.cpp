@@ -14,7 +14,11 @@ RS232_Link::~RS232_Link() {
 }
 
 void RS232_Link::RS232_Interface_OnComm() {
-    if (port_.CommEvent() != comEvReceive) {
+    const std::int16_t event = port_.CommEvent();
+    if (event == comEventPortLost && port_lost_handler_) {
+        port_lost_handler_();
+    }
+    if (event != comEvReceive) {
         return;
     }
     // The handler runs from the event loop: a failing read must leave the buffer as it was
@@ -144,7 +148,6 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
         }
     }
 
-    stats_.Bytes_Received += data_.Rx_Buffer.size();
     if (rules.Logs_Reply) {
         Log_Received(data_.Rx_Buffer);
     }
@@ -159,7 +162,7 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
 }
 
 void RS232_Link::Report_Failure(const char* failure_text) {
-    ws_.Message_Box(std::string(Link_Failure_First_Line) + "\r\n" + failure_text, "ERROR RS232",
+    ws_.Message_Box(std::string(Link_Failure_First_Line) + CR_LF + failure_text, Title_Error_RS232,
                     Message_Icon::Critical);
 }
 

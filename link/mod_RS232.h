@@ -7,6 +7,7 @@
 #include "mod_variabili.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,6 @@ struct Link_Statistics {
     int Retries = 0;        // attempts after the first of a request
     int Blocks_Written = 0; // EEPROM blocks the unit acknowledged
     std::size_t Bytes_Sent = 0;
-    std::size_t Bytes_Received = 0;
 };
 
 // The three link steps and the receive handler, over the serial control RS232_Interface.
@@ -43,6 +43,11 @@ class RS232_Link {
 
     // The OnComm handler: appends received characters to Rx_Buffer.
     void RS232_Interface_OnComm();
+    // Called from the OnComm handler when the open port goes away, so that a window can show
+    // the port closed even when no step is running.
+    void Set_Port_Lost_Handler(std::function<void()> handler) {
+        port_lost_handler_ = std::move(handler);
+    }
 
     bool Find_Module();
     bool Write_EEPROM();
@@ -61,7 +66,6 @@ class RS232_Link {
     bool Port_Lost() const { return port_lost_; }
 
     const Link_Statistics& Statistics() const { return stats_; }
-    void Reset_Statistics() { stats_ = {}; }
 
   private:
     // How one request of a step ended.
@@ -87,5 +91,6 @@ class RS232_Link {
     Link_View& view_;
     bool abort_ = false;
     bool port_lost_ = false;
+    std::function<void()> port_lost_handler_;
     Link_Statistics stats_;
 };

@@ -19,11 +19,12 @@ inline constexpr std::size_t Write_Request_Length = 2 + 4 + Block_Size + 1;
 inline constexpr std::size_t Find_Module_Reply_Length = 7;
 inline constexpr std::size_t Acknowledge_Length = 3;
 
-inline constexpr std::uint32_t Log_Colour_Sent = 0xFF0000;  // blue
-inline constexpr std::uint32_t Log_Colour_Received = 255;   // red
+inline constexpr std::uint32_t Log_Colour_Sent = 0xFF0000; // blue
+inline constexpr std::uint32_t Log_Colour_Received = 255;  // red
 
 inline constexpr const char* Line_Settings = "115200,n,8,1";
 inline constexpr const char* Link_Failure_First_Line = "Comunicazione seriale interrotta.";
-inline constexpr const char* Find_Module_Failure = "Impossibile trovare il modulo, verificare la connessione!";
+inline constexpr const char* Find_Module_Failure =
+    "Impossibile trovare il modulo, verificare la connessione!";
 inline constexpr const char* Write_EEPROM_Failure = "Scrittura EEPROM I2C fallita!";
 inline constexpr const char* Reset_PIC_Failure = "Impossibile resettare PIC!";

@@ -396,8 +396,7 @@ void frm_RS232::Show_Log() {
     if (shown_log_ == log_ && shown_colours_ == log_colours_.size()) {
         return;
     }
-    std::string shown = log_;
-    shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+    const std::string shown = Without_Carriage_Returns(log_);
     QTextCharFormat plain;
     plain.setForeground(rtb_RS232_SPY->palette().color(QPalette::Text));
     rtb_RS232_SPY->clear();

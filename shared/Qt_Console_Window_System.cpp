@@ -1,48 +1,11 @@
 #include "Qt_Console_Window_System.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QFileInfo>
-
 #include <ostream>
-
-void Qt_Yield(QTimer& wake, std::uint32_t max_wait_ms) {
-    if (max_wait_ms == 0) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        return;
-    }
-    // The single-shot timer bounds the blocking wait: the dispatcher sleeps in the system's
-    // poll until a serial notifier, a window event or this timer wakes it.
-    // A coarse timer may fire up to 5% late, which would stretch every time-out.
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.setSingleShot(true);
-    wake.start(static_cast<int>(max_wait_ms));
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    wake.stop();
-}
 
 Qt_Console_Window_System::Qt_Console_Window_System(std::ostream& messages) : messages_(messages) {}
 
 void Qt_Console_Window_System::Message_Box(const std::string& text, const std::string& title,
                                            Message_Icon) {
     // A terminal wants a bare line feed where the message box breaks its line.
-    std::string shown;
-    for (char c : text) {
-        if (c != '\r') {
-            shown += c;
-        }
-    }
-    messages_ << title << ": " << shown << std::endl;
-}
-
-void Qt_Console_Window_System::Yield(std::uint32_t max_wait_ms) {
-    Qt_Yield(wake_, max_wait_ms);
-}
-
-std::string Qt_Console_Window_System::Program_Folder() {
-    return QCoreApplication::applicationDirPath().toStdString();
-}
-
-bool Qt_Console_Window_System::File_Exists(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).isFile();
+    messages_ << title << ": " << Without_Carriage_Returns(text) << std::endl;
 }

@@ -1,20 +1,16 @@
 #include "Qt_Widgets_Window_System.h"
 
-#include "Qt_Console_Window_System.h"
-
 #include <QApplication>
 #include <QCursor>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdlib>
 
 void Qt_Widgets_Window_System::Message_Box(const std::string& text, const std::string& title,
                                            Message_Icon icon) {
-    QString shown = QString::fromStdString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(icon == Message_Icon::Critical ? QMessageBox::Critical : QMessageBox::Warning,
-                    QString::fromStdString(title), shown, QMessageBox::Ok);
+                    QString::fromStdString(title),
+                    QString::fromStdString(Without_Carriage_Returns(text)), QMessageBox::Ok);
     // A busy pointer left over from the caller would hide that the box wants a click.
     if (busy_) {
         QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -23,18 +19,6 @@ void Qt_Widgets_Window_System::Message_Box(const std::string& text, const std::s
     if (busy_) {
         QApplication::restoreOverrideCursor();
     }
-}
-
-void Qt_Widgets_Window_System::Yield(std::uint32_t max_wait_ms) {
-    Qt_Yield(wake_, max_wait_ms);
-}
-
-std::string Qt_Widgets_Window_System::Program_Folder() {
-    return QCoreApplication::applicationDirPath().toStdString();
-}
-
-bool Qt_Widgets_Window_System::File_Exists(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).isFile();
 }
 
 void Qt_Widgets_Window_System::Busy_Pointer(bool busy) {
@@ -50,6 +34,5 @@ void Qt_Widgets_Window_System::Busy_Pointer(bool busy) {
 }
 
 void Qt_Widgets_Window_System::End_Program() {
-    ended_ = true;
     QCoreApplication::exit(EXIT_FAILURE);
 }

@@ -39,3 +39,6 @@ class Millisecond_Clock {
 
 // Text of a path after its last separator ('/' or '\\').
 std::string File_Name_Part(const std::string& path);
+
+// The text with its carriage returns dropped, for displays that break lines at a line feed.
+std::string Without_Carriage_Returns(const std::string& text);

@@ -1,5 +1,6 @@
 #include "Terminal_View.h"
 
+#include "Window_System.h"
 #include "mod_RS232_COD.h"
 
 #include <ostream>
@@ -32,12 +33,7 @@ void Terminal_View::Print_Log(const std::string& lines) {
         return;
     }
     Finish_Progress();
-    for (char c : lines) {
-        if (c != '\r') {
-            out_ << c;
-        }
-    }
-    out_.flush();
+    out_ << Without_Carriage_Returns(lines) << std::flush;
 }
 
 std::string Terminal_View::Counter_Text(Counter which) {
