@@ -49,7 +49,8 @@ bool Check_Bitmap(const std::string& path, int width, int height, Window_System&
         return false;
     }
     std::error_code ec;
-    // Opening for reading must never create the file, so a missing name is simply refused.
+    // A missing file is refused quietly; only a file that exists but cannot be read is worth
+    // its own message.
     if (!std::filesystem::exists(path, ec)) {
         return false;
     }

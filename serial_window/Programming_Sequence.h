@@ -38,7 +38,7 @@ class Programming_Sequence {
     void Set_Compile_Step(Compile_Step step) { compile_ = std::move(step); }
 
   private:
-    // Steps 7 to 9 of a run: compile, find, write and the reset rule.
+    // Compile, find the unit, write; then the reset, unless the user stopped the write.
     Run_Outcome Program_Module();
 
     Program_Data& data_;

@@ -4,6 +4,8 @@
 
 namespace {
 
+// The unit's side keeps its own copy of the protocol's numbers rather than the PC's headers, so
+// that a wrong constant on the PC side shows up as a unit that does not answer.
 constexpr std::uint8_t Find_Byte = 0x87;
 constexpr std::uint8_t Write_Byte = 0x04;
 constexpr std::uint8_t Reset_Byte = 0xFE;
