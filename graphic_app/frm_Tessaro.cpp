@@ -30,6 +30,18 @@ QGroupBox* Frame(const char* name, const char* caption) {
     return frame;
 }
 
+// A tab page that keeps its frame at the top left at its natural size.
+QWidget* Page_Holding(QWidget* frame) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    row->addWidget(frame);
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addStretch(1);
+    return page;
+}
+
 } // namespace
 
 frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dialog,
@@ -102,14 +114,7 @@ QWidget* frm_Tessaro::Model_Page(int model_index) {
     }
     boxes_.push_back(boxes);
 
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    auto* row = new QHBoxLayout;
-    row->addWidget(frame);
-    row->addStretch(1);
-    layout->addLayout(row);
-    layout->addStretch(1);
-    return page;
+    return Page_Holding(frame);
 }
 
 QWidget* frm_Tessaro::Fonts_Page() {
@@ -126,14 +131,7 @@ QWidget* frm_Tessaro::Fonts_Page() {
     stack->addWidget(fra_5x8);
     stack->addWidget(fra_10x16);
 
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    auto* row = new QHBoxLayout;
-    row->addWidget(fonts);
-    row->addStretch(1);
-    layout->addLayout(row);
-    layout->addStretch(1);
-    return page;
+    return Page_Holding(fonts);
 }
 
 bool frm_Tessaro::Form_Load() {
