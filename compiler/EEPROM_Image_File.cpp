@@ -2,24 +2,38 @@
 
 #include "mod_costanti.h"
 
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 bool Read_EEPROM_Image(const std::string& path, std::vector<std::uint8_t>& image,
                        std::string& error) {
+    // Type and size are checked before the first byte is read, so that a device, a pipe or a
+    // folder is refused instead of being read without end (or throwing from the stream).
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = path + " is not a regular file";
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (size != EEPROM_Size) {
+        error = path + " holds " + std::to_string(size) + " bytes; an EEPROM image is exactly " +
+                std::to_string(EEPROM_Size) + " bytes";
+        return false;
+    }
+    image.assign(EEPROM_Size, 0);
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    if (!file || file.gcount() != static_cast<std::streamsize>(image.size())) {
         error = "cannot read " + path;
-        return false;
-    }
-    image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    if (image.size() != EEPROM_Size) {
-        error = path + " holds " + std::to_string(image.size()) +
-                " bytes; an EEPROM image is exactly " + std::to_string(EEPROM_Size) + " bytes";
         return false;
     }
     return true;

@@ -5,13 +5,44 @@
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
 #include "frm_Tessaro.h"
+#include "mod_costanti.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdlib>
+#include <exception>
+#include <iostream>
 
-int Run_Desktop_Program(const Program_Description& program, int argc, char** argv) {
-    QApplication application(argc, argv);
+namespace {
+
+// No exception may cross Qt's event dispatch: one thrown by an event handler ends that handler
+// with a message, and the program goes on with its windows.
+class Guarded_Application : public QApplication {
+  public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            Report(e.what());
+        } catch (...) {
+            Report("eccezione sconosciuta");
+        }
+        return false;
+    }
+
+  private:
+    static void Report(const std::string& reason) {
+        std::cerr << "unexpected error: " << reason << "\n";
+        QMessageBox::critical(nullptr, Title_Error,
+                              QString::fromStdString("Errore imprevisto: " + reason));
+    }
+};
+
+int Run(const Program_Description& program, int& argc, char** argv) {
+    Guarded_Application application(argc, argv);
     Qt_Widgets_Window_System ws;
     Qt_Serial_Control RS232_Interface;
     Qt_File_Dialog Comm_Open_Save;
@@ -25,4 +56,17 @@ int Run_Desktop_Program(const Program_Description& program, int argc, char** arg
     }
     window.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int Run_Desktop_Program(const Program_Description& program, int argc, char** argv) {
+    try {
+        return Run(program, argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "unexpected error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "unexpected error\n";
+    }
+    return EXIT_FAILURE;
 }

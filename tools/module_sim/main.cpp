@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -128,9 +129,7 @@ Run_End Serve(Sim_Line& line, Sim_Unit& unit, const Sim_Options& options, int si
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     const Sim_Parse_Result parsed =
         Parse_Sim_Options(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.Help) {
@@ -205,4 +204,17 @@ int main(int argc, char** argv) {
         std::cerr << "module-sim: line closed after block " << *options.Close_After_Block << "\n";
     }
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "module-sim: unexpected error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "module-sim: unexpected error\n";
+    }
+    return 1;
 }

@@ -23,24 +23,36 @@ std::string Usage_Text() {
         text += "  vantrel-cli " + command.Name + (command.Usage.empty() ? "" : " ") +
                 command.Usage + "\n";
     }
-    text += "  vantrel-cli --help\n"
-            "\n"
-            "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
-            "N: the slot \"Immagine numero N\", 1 to 4.\n"
-            "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
-            "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
-            "Slots not given hold the model's default bitmap from the program's folder.\n"
-            "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
-            "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
-            "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
-            "  ports' lists them (3, COM3, COM 3). --image sends a ready 65,536-byte image.\n"
-            "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
-            "Exit status: 0 done, 1 a bitmap or default missing when compiling, or an output not\n"
-            "  written (nothing sent), 2 usage error or refused input (a --slot file, an image\n"
-            "  file missing or not of 65,536 bytes), 3 unit not found or port not opened,\n"
-            "  4 write failed (the reset was still sent unless the port went away), 5 stopped,\n"
-            "  6 written but the reset not acknowledged.\n";
+    text +=
+        "  vantrel-cli --help\n"
+        "\n"
+        "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
+        "N: the slot \"Immagine numero N\", 1 to 4.\n"
+        "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
+        "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
+        "Slots not given hold the model's default bitmap from the program's folder.\n"
+        "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
+        "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
+        "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
+        "  ports' lists them (3, COM3, COM 3). --image sends a ready 65,536-byte image.\n"
+        "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
+        "Every option value must be given and not empty.\n"
+        "Exit status: 0 done, 1 a bitmap or default missing or unreadable when compiling, or\n"
+        "  an output not written (nothing sent), 2 usage error or refused input (a --slot\n"
+        "  file; an image file missing, not a regular file or not of 65,536 bytes; an existing\n"
+        "  output that is not a regular file, or for preview DIR not a folder), 3 unit not\n"
+        "  found or port not opened, 4 write failed (the reset was still sent unless the port\n"
+        "  went away), 5 stopped, 6 written but the reset not acknowledged.\n";
     return text;
+}
+
+bool Take_Value(const Cli_Arguments& args, std::size_t& i, std::string& value, std::string& error) {
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+        error = args[i] + " needs a value";
+        return false;
+    }
+    value = args[++i];
+    return true;
 }
 
 int Usage_Error(const std::string& reason) {

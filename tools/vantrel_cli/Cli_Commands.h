@@ -21,5 +21,9 @@ const std::vector<Cli_Command>& Cli_Commands();
 
 std::string Usage_Text();
 
+// Takes the value that follows the option at args[i], advancing i. False, with the reason in
+// `error`, when there is none or it is empty: an empty value never stands for a default.
+bool Take_Value(const Cli_Arguments& args, std::size_t& i, std::string& value, std::string& error);
+
 // Prints the reason and the usage on stderr; returns Exit_Usage.
 int Usage_Error(const std::string& reason);

@@ -1,24 +1,20 @@
 #include "Cli_Compile.h"
 
 #include "Cli_Options.h"
+#include "Cli_Output.h"
 #include "Qt_Console_Window_System.h"
 #include "mod_Compilatore.h"
-
-#include <QSaveFile>
 
 #include <iostream>
 
 namespace {
 
-// The image goes to a temporary file beside OUT that replaces it only when complete, so a
-// failure never leaves a partial image behind.
 bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image) {
-    QSaveFile file(QString::fromStdString(out));
-    const auto size = static_cast<qint64>(image.size());
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(image.data()), size) != size || !file.commit()) {
-        std::cerr << "vantrel-cli: cannot write " << out << ": " << file.errorString().toStdString()
-                  << "\n";
+    std::string error;
+    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
+                           static_cast<qsizetype>(image.size()));
+    if (!Save_Atomically(out, bytes, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
         return false;
     }
     return true;
@@ -38,11 +34,11 @@ int Run_Compile(const Cli_Arguments& args) {
         if (result == Option_Result::Taken) {
             continue;
         }
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            out = args[++i];
-        } else {
-            return Usage_Error(args[i] == "-o" ? "-o needs a value"
-                                               : "unexpected argument '" + args[i] + "'");
+        if (args[i] != "-o") {
+            return Usage_Error("unexpected argument '" + args[i] + "'");
+        }
+        if (!Take_Value(args, i, out, error)) {
+            return Usage_Error(error);
         }
     }
     if (out.empty()) {
@@ -50,6 +46,10 @@ int Run_Compile(const Cli_Arguments& args) {
     }
     if (!Check_Compile_Options(options, error)) {
         return Usage_Error(error);
+    }
+    if (!Output_File_Allowed(out, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
+        return Exit_Usage;
     }
 
     Qt_Console_Window_System ws(std::cerr);

@@ -68,11 +68,10 @@ Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
     if (option != "--slot" && option != "--font5x8" && option != "--font10x16") {
         return Option_Result::Not_Compile_Option;
     }
-    if (i + 1 >= args.size()) {
-        error = option + " needs a value";
+    std::string value;
+    if (!Take_Value(args, i, value, error)) {
         return Option_Result::Error;
     }
-    const std::string& value = args[++i];
     if (option == "--slot") {
         Slot_Choice choice;
         if (!Parse_Slot(value, choice, error)) {

@@ -1,15 +1,16 @@
 #include "Cli_Preview.h"
 
+#include "Cli_Output.h"
 #include "EEPROM_Image_File.h"
 #include "Image_Decoder.h"
 #include "mod_costanti.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 
-#include <fstream>
+#include <filesystem>
 #include <iostream>
-#include <iterator>
 
 namespace {
 
@@ -33,15 +34,15 @@ int Run_Preview(const Cli_Arguments& args) {
     bool oled = false;
     std::string image_path;
     std::string dir;
+    std::string error;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--oled") {
             oled = true;
         } else if (args[i] == "-o") {
-            if (i + 1 >= args.size()) {
-                return Usage_Error("-o needs a value");
+            if (!Take_Value(args, i, dir, error)) {
+                return Usage_Error(error);
             }
-            dir = args[++i];
-        } else if (image_path.empty() && !args[i].starts_with("-")) {
+        } else if (image_path.empty() && !args[i].empty() && !args[i].starts_with("-")) {
             image_path = args[i];
         } else {
             return Usage_Error("unexpected argument '" + args[i] + "'");
@@ -52,24 +53,39 @@ int Run_Preview(const Cli_Arguments& args) {
     }
 
     std::vector<std::uint8_t> image;
-    if (std::string error; !Read_EEPROM_Image(image_path, image, error)) {
+    if (!Read_EEPROM_Image(image_path, image, error)) {
         std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
-    const QString folder = QString::fromStdString(dir);
-    if (!QDir().mkpath(folder)) {
+    const Program_Description& program = oled ? Quorrin_Program() : Vantrel_Program();
+    const std::vector<Lit_Picture> pictures = Decode_Image(image, program);
+    const auto png_path = [&dir](const Lit_Picture& picture) {
+        return (std::filesystem::path(dir) / (picture.Name + ".png")).string();
+    };
+    // Every place is checked before the first picture is written.
+    bool allowed = Output_Folder_Allowed(dir, error);
+    for (std::size_t i = 0; allowed && i < pictures.size(); ++i) {
+        allowed = Output_File_Allowed(png_path(pictures[i]), error);
+    }
+    if (!allowed) {
+        std::cerr << "vantrel-cli: " << error << "\n";
+        return Exit_Usage;
+    }
+    if (!QDir().mkpath(QString::fromStdString(dir))) {
         std::cerr << "vantrel-cli: cannot create folder " << dir << "\n";
         return Exit_Failed;
     }
-    const Program_Description& program = oled ? Quorrin_Program() : Vantrel_Program();
-    for (const Lit_Picture& picture : Decode_Image(image, program)) {
-        const bool glyph = picture.Name.starts_with("font");
-        const QString png = QDir(folder).filePath(QString::fromStdString(picture.Name + ".png"));
-        if (!Render(picture, glyph ? Glyph_Scale : 1).save(png, "PNG")) {
-            std::cerr << "vantrel-cli: cannot write " << png.toStdString() << "\n";
+    for (const Lit_Picture& picture : pictures) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        Render(picture, picture.Name.starts_with("font") ? Glyph_Scale : 1).save(&buffer, "PNG");
+        const std::string png = png_path(picture);
+        if (!Save_Atomically(png, bytes, error)) {
+            std::cerr << "vantrel-cli: " << error << "\n";
             return Exit_Failed;
         }
-        std::cout << png.toStdString() << "\n";
+        std::cout << png << "\n";
     }
     return Exit_Ok;
 }

@@ -46,15 +46,12 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
             compile_options = compile_options || args[i] != "--oled";
             continue;
         }
-        const bool has_value = i + 1 < args.size();
-        if (args[i] == "--port" && has_value) {
-            options.Port = args[++i];
-        } else if (args[i] == "--image" && has_value) {
-            options.Image = args[++i];
+        if (args[i] == "--port" || args[i] == "--image") {
+            if (!Take_Value(args, i, args[i] == "--port" ? options.Port : options.Image, error)) {
+                return Usage_Error(error);
+            }
         } else if (args[i] == "--verbose") {
             options.Verbose = true;
-        } else if (args[i] == "--port" || args[i] == "--image") {
-            return Usage_Error(args[i] + " needs a value");
         } else {
             return Usage_Error("unexpected argument '" + args[i] + "'");
         }

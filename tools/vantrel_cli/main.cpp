@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <exception>
 #include <iostream>
 
-int main(int argc, char* argv[]) {
-    // The application object gives the program's folder, where the default bitmaps lie.
-    QCoreApplication app(argc, argv);
-    const Cli_Arguments args(argv + 1, argv + argc);
+namespace {
+
+int Run(const Cli_Arguments& args) {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << Usage_Text();
         return Exit_Ok;
@@ -22,4 +22,19 @@ int main(int argc, char* argv[]) {
         }
     }
     return Usage_Error("unknown command '" + args.front() + "'");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        // The application object gives the program's folder, where the default bitmaps lie.
+        QCoreApplication app(argc, argv);
+        return Run(Cli_Arguments(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        std::cerr << "vantrel-cli: unexpected error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "vantrel-cli: unexpected error\n";
+    }
+    return Exit_Failed;
 }
