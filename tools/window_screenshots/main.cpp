@@ -51,6 +51,10 @@ class Unattended_Window_System : public Qt_Widgets_Window_System {
 class Chosen_Files : public File_Dialog {
   public:
     std::deque<std::string> Files;
+    std::optional<std::string> Show_Save(const std::string&,
+                                         const std::string& suggested) override {
+        return suggested;
+    }
     std::optional<std::string> Show_Open(const std::string&, int) override {
         if (Files.empty()) {
             return std::nullopt;
