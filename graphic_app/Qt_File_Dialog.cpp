@@ -30,3 +30,24 @@ std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, 
     last_choice_ = chosen;
     return chosen.toStdString();
 }
+
+std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter,
+                                                     const std::string& suggested) {
+    const QStringList filters = Qt_Filters(filter);
+    QFileDialog dialog(parent_, QStringLiteral("Salva"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    // A name typed without extension takes the first filter's: "*.bmp" gives "bmp".
+    const QString pattern = QString::fromStdString(filter)
+                                .section(QLatin1Char('|'), 1, 1)
+                                .trimmed()
+                                .section(QLatin1Char(';'), 0, 0);
+    if (pattern.startsWith(QStringLiteral("*.")) && pattern != QStringLiteral("*.*")) {
+        dialog.setDefaultSuffix(pattern.mid(2));
+    }
+    dialog.selectFile(QString::fromStdString(suggested));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front().toStdString();
+}

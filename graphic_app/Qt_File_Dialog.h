@@ -6,12 +6,14 @@
 
 class QWidget;
 
-// The main window's file-open dialog (Comm_Open_Save) over QFileDialog. Each showing starts
-// from the previous choice.
+// The main window's file dialog (Comm_Open_Save) over QFileDialog. Each opening starts from the
+// previous choice.
 class Qt_File_Dialog : public File_Dialog {
   public:
     void Set_Parent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override;
+    std::optional<std::string> Show_Save(const std::string& filter,
+                                         const std::string& suggested) override;
 
   private:
     QWidget* parent_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "Picture_Box.h"
 #include "Start_Up.h"
+#include "frm_Converti.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -89,6 +90,15 @@ void frm_Tessaro::Build_Menus() {
         mnu_Comunicazione->addAction(QStringLiteral("&Attiva/Disattiva seriale"));
     smnu_Comunicazione->setObjectName(QStringLiteral("smnu_Comunicazione"));
     connect(smnu_Comunicazione, &QAction::triggered, this, [this] { smnu_Comunicazione_Click(); });
+
+    QMenu* mnu_Immagini = menuBar()->addMenu(QStringLiteral("Immagini"));
+    mnu_Immagini->setObjectName(QStringLiteral("mnu_Immagini"));
+    QAction* smnu_Converti = mnu_Immagini->addAction(QStringLiteral("Converti immagine…"));
+    smnu_Converti->setObjectName(QStringLiteral("smnu_Converti"));
+    connect(smnu_Converti, &QAction::triggered, this, [this] {
+        const int tab = SST_Select_Image->currentIndex();
+        Open_Converter(tab < int(data_.Program.Models.size()) ? tab : 0, 0);
+    });
 }
 
 QWidget* frm_Tessaro::Model_Page(int model_index) {
@@ -101,9 +111,13 @@ QWidget* frm_Tessaro::Model_Page(int model_index) {
     for (int k = 0; k < Slots_Per_Table; ++k) {
         auto* label = new QLabel(QStringLiteral("Immagine numero %1:").arg(k + 1));
         Name_Element(label, model.Label_Array, k);
-        auto* box =
-            new Picture_Box(model.Width, model.Height, [this, model_index, k](Mouse_Button b) {
+        auto* box = new Picture_Box(
+            model.Width, model.Height,
+            [this, model_index, k](Mouse_Button b) {
                 Picture_Box_Mouse_Down(data_, model_index, k, b, dialog_, *this, ws_);
+            },
+            [this, model_index, k](const std::string& file) {
+                Open_Converter(model_index, k, file);
             });
         Name_Element(box, model.Picture_Box_Array, k);
         const int row = (k / 2) * 2;
@@ -160,6 +174,28 @@ bool frm_Tessaro::Load_Picture(int model_index, int slot, const std::string& pat
 
 frm_RS232* frm_Tessaro::Serial_Window() const {
     return serial_ && !serial_->Unloaded() ? serial_.data() : nullptr;
+}
+
+frm_Converti* frm_Tessaro::Converter() const {
+    return converter_.data();
+}
+
+void frm_Tessaro::Open_Converter(int model_index, int slot, const std::string& source) {
+    const bool opened = converter_;
+    if (!opened) {
+        converter_ = new frm_Converti(data_, ws_, dialog_, *this, this);
+        converter_->setAttribute(Qt::WA_DeleteOnClose);
+        converter_->setWindowModality(Qt::WindowModal);
+    }
+    converter_->Preset_Slot(model_index, slot);
+    // A dropped file that is no picture has been refused with its message; it opens nothing.
+    if (!source.empty() && !converter_->Load_Source(source) && !opened) {
+        delete converter_.data();
+        return;
+    }
+    converter_->show();
+    converter_->raise();
+    converter_->activateWindow();
 }
 
 void frm_Tessaro::smnu_Comunicazione_Click() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 class Picture_Box;
+class frm_Converti;
 class QAction;
 class QTabWidget;
 
@@ -39,6 +40,8 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
 
     // The serial window while it is loaded, else null.
     frm_RS232* Serial_Window() const;
+    // The conversion dialog while it is open, else null.
+    frm_Converti* Converter() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +51,9 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     QWidget* Model_Page(int model_index);
     QWidget* Fonts_Page();
     void smnu_Comunicazione_Click();
+    // Opens the conversion dialog (or brings the open one up) preset to that slot, with the
+    // dropped file as its source when there is one.
+    void Open_Converter(int model_index, int slot, const std::string& source = {});
 
     Program_Data& data_;
     Window_System& ws_;
@@ -56,6 +62,7 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     Link_View_Relay relay_;
     RS232_Link link_;
     QPointer<frm_RS232> serial_;
+    QPointer<frm_Converti> converter_;
     bool close_after_run_ = false;
 
     QTabWidget* SST_Select_Image = nullptr;

@@ -30,6 +30,9 @@ const std::string Cli = VANTREL_CLI_PATH;
 class No_Dialog : public File_Dialog {
   public:
     std::optional<std::string> Show_Open(const std::string&, int) override { return {}; }
+    std::optional<std::string> Show_Save(const std::string&, const std::string&) override {
+        return {};
+    }
 };
 
 double Window_Run_Seconds() {

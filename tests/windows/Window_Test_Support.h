@@ -27,6 +27,19 @@ class Scripted_File_Dialog : public File_Dialog {
   public:
     std::deque<std::optional<std::string>> Answers;
     std::vector<std::pair<std::string, int>> Calls; // filter, preselected filter
+    std::deque<std::optional<std::string>> Save_Answers;
+    std::vector<std::string> Suggested; // the path each save dialog started from
+
+    std::optional<std::string> Show_Save(const std::string&,
+                                         const std::string& suggested) override {
+        Suggested.push_back(suggested);
+        if (Save_Answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = Save_Answers.front();
+        Save_Answers.pop_front();
+        return answer;
+    }
 
     std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override {
         Calls.emplace_back(filter, filter_index);

@@ -1,6 +1,7 @@
 #include "Cli_Commands.h"
 
 #include "Cli_Compile.h"
+#include "Cli_Convert.h"
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
@@ -9,10 +10,9 @@
 
 const std::vector<Cli_Command>& Cli_Commands() {
     static const std::vector<Cli_Command> commands{
-        {"compile", Compile_Usage, Run_Compile},
-        {"preview", Preview_Usage, Run_Preview},
-        {"program", Program_Usage, Run_Program},
-        {"ports", Ports_Usage, Run_Ports},
+        {"compile", Compile_Usage, Run_Compile}, {"preview", Preview_Usage, Run_Preview},
+        {"program", Program_Usage, Run_Program}, {"ports", Ports_Usage, Run_Ports},
+        {"convert", Convert_Usage, Run_Convert},
     };
     return commands;
 }
@@ -36,6 +36,10 @@ std::string Usage_Text() {
         "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
         "  ports' lists them (3, COM3, COM 3). --image sends a ready 65,536-byte image.\n"
         "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
+        "convert: MODEL as above, any of the five; --scale fit (default) keeps the aspect,\n"
+        "  --threshold N (1..255, default 128) lights luma < N (>= N with --invert); an IN\n"
+        "  that cannot be read or is too large exits 2, as does an existing OUT that is not a\n"
+        "  regular file; an OUT not written exits 1.\n"
         "Every option value must be given and not empty.\n"
         "Exit status: 0 done, 1 a bitmap or default missing or unreadable when compiling, or\n"
         "  an output not written (nothing sent), 2 usage error or refused input (a --slot\n"

@@ -1,22 +1,25 @@
-// Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, and
-// the serial window before, during and after a programming run against module-sim. Run by
-// scripts/screenshots under a virtual X server.
+// Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, the
+// "Immagini" menu and the conversion dialog, and the serial window before, during and after a
+// programming run against module-sim. Run by scripts/screenshots under a virtual X server.
 #include "File_Dialog.h"
 #include "Port_Registry.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
+#include "frm_Converti.h"
 #include "frm_Tessaro.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,6 +54,10 @@ class Unattended_Window_System : public Qt_Widgets_Window_System {
 class Chosen_Files : public File_Dialog {
   public:
     std::deque<std::string> Files;
+    std::optional<std::string> Show_Save(const std::string&,
+                                         const std::string& suggested) override {
+        return suggested;
+    }
     std::optional<std::string> Show_Open(const std::string&, int) override {
         if (Files.empty()) {
             return std::nullopt;
@@ -136,6 +143,67 @@ void Draw_Glyphs(Program& p) {
     }
 }
 
+// A colour picture with soft shading, a warning sign and text, as a source to convert.
+QString Sample_Photo(const QString& folder) {
+    QImage picture(800, 450, QImage::Format_ARGB32);
+    QLinearGradient light(0, 0, 800, 0);
+    light.setColorAt(0, QColor(255, 255, 255));
+    light.setColorAt(1, QColor(150, 170, 200));
+    QPainter paint(&picture);
+    paint.fillRect(picture.rect(), light);
+    paint.setRenderHint(QPainter::Antialiasing);
+    paint.setBrush(QColor(230, 190, 40));
+    paint.setPen(QPen(Qt::black, 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    paint.drawPolygon(QPolygonF({QPointF(40, 400), QPointF(200, 60), QPointF(360, 400)}));
+    paint.setFont(QFont(QStringLiteral("Liberation Sans"), 150, QFont::Bold));
+    paint.drawText(QRect(40, 140, 320, 260), Qt::AlignCenter, QStringLiteral("!"));
+    paint.setFont(QFont(QStringLiteral("Liberation Sans"), 64, QFont::Bold));
+    paint.drawText(QRect(360, 90, 440, 130), Qt::AlignCenter, QStringLiteral("ALLARME"));
+    paint.setPen(QColor(20, 40, 110));
+    paint.setFont(QFont(QStringLiteral("Liberation Sans"), 44));
+    paint.drawText(QRect(360, 240, 440, 110), Qt::AlignCenter, QStringLiteral("Zona 3 aperta"));
+    paint.end();
+    const QString path = folder + QStringLiteral("/allarme_foto.png");
+    picture.save(path);
+    return path;
+}
+
+// The main window with its "Immagini" menu open, as the screen shows them.
+bool Save_Picture_Menu(Program& p, const QString& folder) {
+    auto* menu = p.window->findChild<QMenu*>(QStringLiteral("mnu_Immagini"));
+    p.window->menuBar()->setActiveAction(menu->menuAction());
+    Settle();
+    const QRect area = p.window->frameGeometry().united(menu->geometry());
+    const QString path = folder + QStringLiteral("/vantrel_menu_Immagini.png");
+    const bool saved = QGuiApplication::primaryScreen()
+                           ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                           .save(path);
+    menu->hide();
+    std::cout << (saved ? "saved " : "could not save ") << path.toStdString() << std::endl;
+    return saved;
+}
+
+// The conversion dialog on a colour picture for the 240x128 display, then "Salva e usa" and the
+// slot that received the result.
+bool Save_Conversion(Program& p, const QString& folder, const QString& scratch) {
+    p.window->findChild<QAction*>(QStringLiteral("smnu_Converti"))->trigger();
+    frm_Converti* dialog = p.window->Converter();
+    if (!dialog || !dialog->Load_Source(Sample_Photo(scratch).toStdString())) {
+        return false;
+    }
+    dialog->Preset_Slot(3, 3);
+    dialog->findChild<QComboBox*>(QStringLiteral("cmb_Retinatura"))->setCurrentIndex(1);
+    bool saved = Save(dialog, folder, QStringLiteral("vantrel_convert_dialog"));
+    dialog->findChild<QPushButton*>(QStringLiteral("cmd_Salva"))->click();
+    Settle();
+    if (p.window->Converter()) {
+        return false;
+    }
+    p.window->findChild<QTabWidget*>(QStringLiteral("SST_Select_Image"))->setCurrentIndex(3);
+    saved = Save(p.window.get(), folder, QStringLiteral("vantrel_converted_in_slot_4")) && saved;
+    return saved;
+}
+
 bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
     auto* tabs = p.window->findChild<QTabWidget*>(QStringLiteral("SST_Select_Image"));
     bool saved = true;
@@ -169,6 +237,8 @@ int main(int argc, char** argv) {
     Choose_Background(vantrel, "pct_Image_128240A", 2, Sample_Background(scratch.path(), 240, 128));
     Draw_Glyphs(vantrel);
     saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
+    saved = Save_Picture_Menu(vantrel, folder) && saved;
+    saved = Save_Conversion(vantrel, folder, scratch.path()) && saved;
 
     Program quorrin(Quorrin_Program());
     Choose_Background(quorrin, "pct_Image_64128", 3, Sample_Background(scratch.path(), 128, 64));

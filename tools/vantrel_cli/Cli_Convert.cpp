@@ -1,0 +1,147 @@
+#include "Cli_Convert.h"
+
+#include "Model_Descriptor.h"
+#include "Mono_Bitmap_File.h"
+#include "Picture_Tone.h"
+#include "Qt_Picture_File.h"
+
+#include <QFileInfo>
+
+#include <charconv>
+#include <iostream>
+#include <optional>
+#include <utility>
+
+namespace {
+
+template <typename T> using Names = std::initializer_list<std::pair<const char*, T>>;
+
+const Names<Scale_Mode> Scale_Names{{"fit", Scale_Mode::Fit},
+                                    {"fill", Scale_Mode::Fill},
+                                    {"stretch", Scale_Mode::Stretch},
+                                    {"none", Scale_Mode::None}};
+const Names<Dither_Method> Dither_Names{{"none", Dither_Method::None},
+                                        {"floyd-steinberg", Dither_Method::Floyd_Steinberg},
+                                        {"atkinson", Dither_Method::Atkinson},
+                                        {"bayer", Dither_Method::Bayer}};
+
+template <typename T> std::optional<T> By_Name(const Names<T>& names, const std::string& text) {
+    for (const auto& [name, value] : names) {
+        if (text == name) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+const Model_Descriptor* Model_By_Code(const std::string& code) {
+    for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
+        if (const auto index = program->Model_Index(code)) {
+            return &program->Models[std::size_t(*index)];
+        }
+    }
+    return nullptr;
+}
+
+struct Convert_Request {
+    std::string In;
+    std::string Out;
+    const Model_Descriptor* Model = nullptr;
+    Conversion_Options Options;
+};
+
+// Fills the request from the arguments; false with a one-line reason in `error`.
+bool Parse(const Cli_Arguments& args, Convert_Request& request, std::string& error) {
+    std::string model;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--invert") {
+            request.Options.Invert = true;
+            continue;
+        }
+        if (arg == "--model" || arg == "--scale" || arg == "--threshold" || arg == "--dither" ||
+            arg == "-o") {
+            std::string value;
+            if (!Take_Value(args, i, value, error)) {
+                return false;
+            }
+            if (arg == "--model") {
+                model = value;
+            } else if (arg == "-o") {
+                request.Out = value;
+            } else if (arg == "--scale") {
+                const auto scale = By_Name(Scale_Names, value);
+                if (!scale) {
+                    error = "--scale '" + value + "' is not fit, fill, stretch or none";
+                    return false;
+                }
+                request.Options.Scale = *scale;
+            } else if (arg == "--dither") {
+                const auto dither = By_Name(Dither_Names, value);
+                if (!dither) {
+                    error =
+                        "--dither '" + value + "' is not none, floyd-steinberg, atkinson or bayer";
+                    return false;
+                }
+                request.Options.Dither = *dither;
+            } else {
+                int n = 0;
+                const auto [end, ec] =
+                    std::from_chars(value.data(), value.data() + value.size(), n);
+                if (ec != std::errc() || end != value.data() + value.size() ||
+                    n < Lowest_Threshold || n > Highest_Threshold) {
+                    error = "--threshold '" + value + "' is not a whole number from " +
+                            std::to_string(Lowest_Threshold) + " to " +
+                            std::to_string(Highest_Threshold);
+                    return false;
+                }
+                request.Options.Threshold = n;
+            }
+        } else if (request.In.empty() && !arg.empty() && !arg.starts_with("-")) {
+            request.In = arg;
+        } else {
+            error = "unexpected argument '" + arg + "'";
+            return false;
+        }
+    }
+    if (request.In.empty() || model.empty() || request.Out.empty()) {
+        error = "convert needs IN, --model MODEL and -o OUT";
+        return false;
+    }
+    request.Model = Model_By_Code(model);
+    if (!request.Model) {
+        error = "model '" + model + "' is not one of 64128A, 64128E, 64240B, 128240A, RGS24128064";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int Run_Convert(const Cli_Arguments& args) {
+    Convert_Request request;
+    if (std::string error; !Parse(args, request, error)) {
+        return Usage_Error(error);
+    }
+    // Refused before the work of decoding; the save checks it again.
+    const QFileInfo out(QString::fromStdString(request.Out));
+    if (out.exists() && !out.isFile()) {
+        std::cerr << "vantrel-cli: " << request.Out << " exists and is not a regular file\n";
+        return Exit_Usage;
+    }
+    const Picture_Read_Result source = Read_Picture_File(request.In);
+    if (source.Failure != Picture_Read_Failure::None) {
+        std::cerr << "vantrel-cli: " << source.Detail << "\n";
+        return Exit_Usage;
+    }
+    const Model_Descriptor& model = *request.Model;
+    const Mono_Picture picture =
+        Convert_Picture(source.Luma, model.Width, model.Height, request.Options);
+    if (std::string error; !Save_Bytes_Atomically(request.Out, Mono_Bitmap_Bytes(picture), error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
+        return Exit_Failed;
+    }
+    std::cout << "bitmap written to " << request.Out << " (" << model.Width << "x" << model.Height
+              << ", model " << model.Code << ")\n";
+    return Exit_Ok;
+}
