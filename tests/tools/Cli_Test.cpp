@@ -82,17 +82,34 @@ TEST_F(Cli, Refused_Files_Exit_2_And_Leave_The_Output_Alone) {
     EXPECT_EQ(Read_File(folder / "out.bin"), "old");
 }
 
-TEST_F(Cli, Missing_Default_Exits_1_Without_Output) {
-    const fs::path lonely = folder.Path() / "lonely";
-    fs::create_directory(lonely);
-    fs::copy_file(VANTREL_CLI, lonely / "vantrel-cli");
-    const Run_Result result =
-        Run("compile -o " + (folder / "out.bin"), (lonely / "vantrel-cli").string());
-    EXPECT_EQ(result.Exit, 1);
-    EXPECT_NE(result.Err.find("File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare"),
-              std::string::npos)
-        << result.Err;
-    EXPECT_FALSE(fs::exists(folder / "out.bin"));
+// The command line checks the defaults as the window does, with the window's message.
+TEST_F(Cli, Missing_Or_Invalid_Default_Exits_1_Without_Output) {
+    const fs::path beside = fs::path(VANTREL_CLI).parent_path();
+    const struct {
+        bool Others_Beside;
+        const char* Message;
+    } cases[] = {
+        {false, "ERROR: File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare\n"},
+        {true, "ERROR: File Sfondo_Bianco_240x128.bmp non valido. Impossibile continuare\n"
+               "Il file è vuoto; serve una bitmap 240x128 a 1 bit.\n"},
+    };
+    for (const auto& c : cases) {
+        const fs::path lonely = folder.Path() / "lonely";
+        fs::remove_all(lonely);
+        fs::create_directory(lonely);
+        fs::copy_file(VANTREL_CLI, lonely / "vantrel-cli");
+        if (c.Others_Beside) {
+            for (const char* name : {"Sfondo_Bianco_128x64.bmp", "Sfondo_Bianco_240x64.bmp"}) {
+                fs::copy_file(beside / name, lonely / name);
+            }
+            Write_File((lonely / "Sfondo_Bianco_240x128.bmp").string(), std::string());
+        }
+        const Run_Result result =
+            Run("compile -o " + (folder / "out.bin"), (lonely / "vantrel-cli").string());
+        EXPECT_EQ(result.Exit, 1);
+        EXPECT_EQ(result.Err, c.Message);
+        EXPECT_FALSE(fs::exists(folder / "out.bin"));
+    }
 }
 
 TEST_F(Cli, Usage_Errors_Exit_2_With_Reason_And_Usage) {

@@ -2,10 +2,10 @@
 
 #include "EEPROM_Image_File.h"
 #include "Image_Decoder.h"
+#include "Qt_Lit_Picture.h"
 #include "mod_costanti.h"
 
 #include <QDir>
-#include <QImage>
 
 #include <fstream>
 #include <iostream>
@@ -15,17 +15,6 @@ namespace {
 
 // Glyphs are a few pixels across; each cell becomes a square this many pixels wide.
 constexpr int Glyph_Scale = 16;
-
-QImage Render(const Lit_Picture& picture, int scale) {
-    QImage image(picture.Width * scale, picture.Height * scale, QImage::Format_Grayscale8);
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            line[x] = picture.At(x / scale, y / scale) ? 0 : 255;
-        }
-    }
-    return image;
-}
 
 } // namespace
 
@@ -65,7 +54,7 @@ int Run_Preview(const Cli_Arguments& args) {
     for (const Lit_Picture& picture : Decode_Image(image, program)) {
         const bool glyph = picture.Name.starts_with("font");
         const QString png = QDir(folder).filePath(QString::fromStdString(picture.Name + ".png"));
-        if (!Render(picture, glyph ? Glyph_Scale : 1).save(png, "PNG")) {
+        if (!Lit_Picture_Image(picture, glyph ? Glyph_Scale : 1).save(png, "PNG")) {
             std::cerr << "vantrel-cli: cannot write " << png.toStdString() << "\n";
             return Exit_Failed;
         }
