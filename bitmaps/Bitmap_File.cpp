@@ -13,6 +13,9 @@ constexpr std::uint64_t File_Header_Size = 14;
 constexpr std::uint64_t Least_Info_Size = 40;
 constexpr std::uint64_t Fields_End = File_Header_Size + Least_Info_Size;
 constexpr std::uint64_t Palette_Size = 8; // two entries of blue, green, red and an unused byte
+// The first read takes the headers and the palette of every header version up to the 124-byte
+// one, so the usual file needs one read before its pixels.
+constexpr std::uint64_t Head_Size = File_Header_Size + 124 + Palette_Size;
 
 // A little-endian field of up to 4 bytes.
 std::uint32_t Field(const std::uint8_t* bytes, int size) {
@@ -50,25 +53,8 @@ bool Read_At(std::ifstream& in, std::uint64_t at, std::uint8_t* bytes, std::size
     return static_cast<bool>(in);
 }
 
-// Opens only regular files: opening a pipe would wait for a writer, and a folder or a device
-// holds no bitmap.
-bool Open_Regular(const std::string& path, std::ifstream& in) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return false;
-    }
-    in.open(path, std::ios::binary);
-    return in.is_open();
-}
-
-} // namespace
-
-int Bytes_Per_Row(int width) {
-    const int bytes = width / 8;
-    return bytes % 4 == 0 ? bytes : (width / 32) * 4 + 4;
-}
-
-Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height) {
+// Checks the header and the palette; on success `in` is left open for the pixel read.
+Bitmap_File Open_Bitmap(const std::string& path, int width, int height, std::ifstream& in) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) {
@@ -77,31 +63,43 @@ Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height) {
     if (status.type() == fs::file_type::directory) {
         return Refused(Bitmap_Fault::Unreadable, "Il percorso indica una cartella, non un file.");
     }
+    // Opening a pipe would wait for a writer, and a device holds no bitmap.
     if (!ec && !fs::is_regular_file(status)) {
         return Refused(Bitmap_Fault::Unreadable,
                        "Il percorso indica un file speciale, non un file normale.");
     }
-    const std::uint64_t length = ec ? 0 : fs::file_size(path, ec);
-    std::ifstream in;
-    std::array<std::uint8_t, Fields_End> head{};
-    if (ec || !Open_Regular(path, in) ||
-        !Read_At(in, 0, head.data(), std::size_t(std::min(length, Fields_End)))) {
+    if (!ec) {
+        // Every read is of a known size at a known place: no buffer to fill in between.
+        in.rdbuf()->pubsetbuf(nullptr, 0);
+        in.open(path, std::ios::binary);
+    }
+    if (!in.is_open()) {
         return Refused(Bitmap_Fault::Unreadable, Unreadable_Reason);
     }
-
-    const std::string needed =
-        "serve una bitmap " + std::to_string(width) + "x" + std::to_string(height) + " a 1 bit.";
+    // The first read may meet the end of a short file; the length tells how much it got.
+    std::array<std::uint8_t, Head_Size> head{};
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    in.clear();
+    const std::streamoff end = in.rdbuf()->pubseekoff(0, std::ios::end);
+    if (end < 0) {
+        return Refused(Bitmap_Fault::Unreadable, Unreadable_Reason);
+    }
+    const auto length = static_cast<std::uint64_t>(end);
+    const auto needed = [&] {
+        return "serve una bitmap " + std::to_string(width) + "x" + std::to_string(height) +
+               " a 1 bit.";
+    };
     if (length == 0) {
-        return Refused(Bitmap_Fault::Invalid, "Il file è vuoto; " + needed);
+        return Refused(Bitmap_Fault::Invalid, "Il file è vuoto; " + needed());
     }
     if (length < 2 || head[0] != 'B' || head[1] != 'M') {
-        return Refused(Bitmap_Fault::Invalid, "Il file non è una bitmap; " + needed);
+        return Refused(Bitmap_Fault::Invalid, "Il file non è una bitmap; " + needed());
     }
     const std::uint64_t info_size = length >= 18 ? Field(&head[14], 4) : Least_Info_Size;
     if (info_size < Least_Info_Size) {
         return Refused(Bitmap_Fault::Invalid,
                        "Il file è una bitmap di formato non supportato (intestazione di " +
-                           std::to_string(info_size) + " byte); " + needed);
+                           std::to_string(info_size) + " byte); " + needed());
     }
     if (length < Fields_End) {
         return Truncated(length, Fields_End);
@@ -114,21 +112,22 @@ Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height) {
     const std::uint32_t planes = Field(&head[26], 2);
     const std::uint32_t bits = Field(&head[28], 2);
     const std::uint32_t compression = Field(&head[30], 4);
-    std::string found = "Il file è una bitmap " + std::to_string(file_width) + "x" +
-                        std::to_string(file_height) + " a " + std::to_string(bits) + " bit";
-    if (planes != 1) {
-        found += " con " + std::to_string(planes) + " piani di colore";
-    }
+    const auto found = [&] {
+        return "Il file è una bitmap " + std::to_string(file_width) + "x" +
+               std::to_string(file_height) + " a " + std::to_string(bits) + " bit" +
+               (planes != 1 ? " con " + std::to_string(planes) + " piani di colore" : "");
+    };
     if (file_width != width || file_height != height || bits != 1 || planes != 1) {
-        return Refused(Bitmap_Fault::Invalid, found + "; " + needed);
+        return Refused(Bitmap_Fault::Invalid, found() + "; " + needed());
     }
     if (stored_height < 0) {
         return Refused(Bitmap_Fault::Invalid,
-                       found + " memorizzata dall'alto in basso; serve una bitmap memorizzata dal "
-                               "basso in alto.");
+                       found() +
+                           " memorizzata dall'alto in basso; serve una bitmap memorizzata dal "
+                           "basso in alto.");
     }
     if (compression != 0) {
-        return Refused(Bitmap_Fault::Invalid, found + " compressa (compressione " +
+        return Refused(Bitmap_Fault::Invalid, found() + " compressa (compressione " +
                                                   std::to_string(compression) +
                                                   "); serve una bitmap non compressa.");
     }
@@ -146,45 +145,62 @@ Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height) {
         return Truncated(length, pixels_end);
     }
     std::array<std::uint8_t, Palette_Size> palette{};
-    if (!Read_At(in, palette_at, palette.data(), palette.size())) {
+    if (palette_at + Palette_Size <= Head_Size) {
+        std::copy_n(head.begin() + std::ptrdiff_t(palette_at), Palette_Size, palette.begin());
+    } else if (!Read_At(in, palette_at, palette.data(), palette.size())) {
         return Refused(Bitmap_Fault::Unreadable, Unreadable_Reason);
     }
 
     Bitmap_File file;
     file.Pixel_Offset = static_cast<std::uint32_t>(offset);
-    file.Width = width;
-    file.Height = height;
     file.Index_1_Lit = Luma(&palette[4]) < Luma(&palette[0]);
     return file;
 }
 
-bool Read_Bitmap_Pixels(const std::string& path, Bitmap_File& file,
-                        std::vector<std::uint8_t>& rows) {
-    const auto row_bytes = std::size_t(Bytes_Per_Row(file.Width));
-    std::vector<std::uint8_t> stored(row_bytes * std::size_t(file.Height));
+} // namespace
+
+int Bytes_Per_Row(int width) {
+    const int bytes = width / 8;
+    return bytes % 4 == 0 ? bytes : (width / 32) * 4 + 4;
+}
+
+Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height) {
     std::ifstream in;
-    if (!Open_Regular(path, in) || !Read_At(in, file.Pixel_Offset, stored.data(), stored.size())) {
-        file.Fault = Bitmap_Fault::Unreadable;
-        file.Reason = "Il file non può essere letto per intero.";
-        return false;
+    return Open_Bitmap(path, width, height, in);
+}
+
+Bitmap_File Read_Bitmap_File(const std::string& path, int width, int height,
+                             std::vector<std::uint8_t>& rows) {
+    std::ifstream in;
+    Bitmap_File file = Open_Bitmap(path, width, height, in);
+    if (!file) {
+        return file;
+    }
+    const auto row_bytes = std::size_t(Bytes_Per_Row(width));
+    rows.resize(row_bytes * std::size_t(height));
+    if (!Read_At(in, file.Pixel_Offset, rows.data(), rows.size())) {
+        rows.clear();
+        return Refused(Bitmap_Fault::Unreadable, "Il file non può essere letto per intero.");
     }
     // Rows are stored bottom-up; the bits are colour indices.
-    const std::uint8_t flip = file.Index_1_Lit ? 0x00 : 0xFF;
-    rows.resize(stored.size());
-    for (std::size_t r = 0; r < std::size_t(file.Height); ++r) {
-        const auto from = stored.begin() + std::ptrdiff_t((file.Height - 1 - r) * row_bytes);
-        std::transform(from, from + std::ptrdiff_t(row_bytes),
-                       rows.begin() + std::ptrdiff_t(r * row_bytes),
-                       [flip](std::uint8_t b) { return static_cast<std::uint8_t>(b ^ flip); });
+    for (std::size_t top = 0, bottom = std::size_t(height) - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(rows.begin() + std::ptrdiff_t(top * row_bytes),
+                         rows.begin() + std::ptrdiff_t((top + 1) * row_bytes),
+                         rows.begin() + std::ptrdiff_t(bottom * row_bytes));
     }
-    return true;
+    if (!file.Index_1_Lit) {
+        for (std::uint8_t& byte : rows) {
+            byte = static_cast<std::uint8_t>(~byte);
+        }
+    }
+    return file;
 }
 
 std::optional<Lit_Picture> Read_Bitmap_Picture(const std::string& path, int width, int height,
                                                std::string& reason) {
-    Bitmap_File file = Read_Bitmap_Header(path, width, height);
     std::vector<std::uint8_t> rows;
-    if (!file || !Read_Bitmap_Pixels(path, file, rows)) {
+    const Bitmap_File file = Read_Bitmap_File(path, width, height, rows);
+    if (!file) {
         reason = file.Reason;
         return std::nullopt;
     }

@@ -28,8 +28,6 @@ struct Bitmap_File {
     std::string Reason; // why it was refused: one Italian sentence for the user
 
     std::uint32_t Pixel_Offset = 0;
-    int Width = 0;
-    int Height = 0;
     // The unit lights the darker of the two palette colours: colour 0 in the usual
     // black-then-white palette, colour 1 when an editor wrote white first.
     bool Index_1_Lit = false;
@@ -40,13 +38,13 @@ struct Bitmap_File {
 // Reads the headers and the palette only, never the whole file.
 Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height);
 
-// Reads the pixel array of a file that passed Read_Bitmap_Header into `rows`: Height rows of
+// Reads the headers, then the pixel array at the header's offset into `rows`: Height rows of
 // Bytes_Per_Row(Width) bytes, top row first, leftmost pixel in bit 7, a set bit being a pixel the
-// unit lights. A file that changed so that it cannot be read in full sets the fault and gives
-// false, leaving `rows` as it was.
-bool Read_Bitmap_Pixels(const std::string& path, Bitmap_File& file,
-                        std::vector<std::uint8_t>& rows);
+// unit lights. `rows` is left as it was when the headers refuse the file, and emptied when the
+// pixel array cannot be read in full.
+Bitmap_File Read_Bitmap_File(const std::string& path, int width, int height,
+                             std::vector<std::uint8_t>& rows);
 
-// Both steps, as the picture the unit will show; on refusal the reason is in `reason`.
+// The same, as the picture the unit will show; on refusal the reason is in `reason`.
 std::optional<Lit_Picture> Read_Bitmap_Picture(const std::string& path, int width, int height,
                                                std::string& reason);

@@ -39,8 +39,8 @@ bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string&
         return false;
     }
     Bitmap_Grid& grid = data.Bitmap_Rows;
-    Bitmap_File file = Read_Bitmap_Header(path, width, height);
-    if (!file || !Read_Bitmap_Pixels(path, file, grid.Bytes)) {
+    const Bitmap_File file = Read_Bitmap_File(path, width, height, grid.Bytes);
+    if (!file) {
         Fail(ws, "File " + name +
                      (file.Fault == Bitmap_Fault::Invalid ? " non valido." : " non leggibile."));
         return false;
