@@ -1,22 +1,12 @@
 #include "mod_Funzioni_Varie.h"
 
+#include "Bitmap_File.h"
+
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 
 namespace {
-
-// A header field of up to 4 bytes, little-endian, unsigned.
-std::uint32_t Field(const std::array<std::uint8_t, 62>& header, int offset, int size) {
-    std::uint32_t value = 0;
-    for (int k = size - 1; k >= 0; --k) {
-        value = value * 256 + header[offset + k];
-    }
-    return value;
-}
 
 std::string Lower_Case(const std::string& text) {
     std::string lower = text;
@@ -44,44 +34,32 @@ std::string Pick_Bitmap(File_Dialog& dialog, Window_System& ws) {
     return Bitmap_Name_Passes(*chosen, ws) ? *chosen : "";
 }
 
-bool Check_Bitmap(const std::string& path, int width, int height, Window_System& ws) {
+bool Check_Bitmap(const std::string& path, int width, int height, std::string& reason) {
+    reason.clear();
     if (path.empty()) {
         return false;
     }
-    std::error_code ec;
-    // A missing file is refused quietly; only a file that exists but cannot be read is worth
-    // its own message.
-    if (!std::filesystem::exists(path, ec)) {
-        return false;
-    }
-    std::array<std::uint8_t, 62> header{};
-    std::ifstream file;
-    if (std::filesystem::is_regular_file(path, ec)) {
-        file.open(path, std::ios::binary);
-    }
-    if (file.is_open()) {
-        // A short file leaves the bytes past its end at 0.
-        file.read(reinterpret_cast<char*>(header.data()), header.size());
-    }
-    if (!file.is_open() || file.bad()) {
-        ws.Message_Box("Impossibile leggere il file " + path + ".", Title_Error,
-                       Message_Icon::Critical);
-        return false;
-    }
-    return Field(header, 18, 4) == static_cast<std::uint32_t>(width) && width >= 0 &&
-           Field(header, 22, 4) == static_cast<std::uint32_t>(height) && height >= 0 &&
-           Field(header, 26, 2) == 1 && Field(header, 28, 2) == 1;
+    const Bitmap_File file = Read_Bitmap_Header(path, width, height);
+    reason = file.Reason;
+    return static_cast<bool>(file);
 }
 
 bool Accept_Background(Program_Data& data, int model_index, int slot, const std::string& path,
                        Picture_Boxes& boxes, Window_System& ws) {
     Image_Table& table = data.Tables.at(model_index);
     const Model_Descriptor& model = *table.Model;
-    if (!Check_Bitmap(path, model.Width, model.Height, ws) ||
-        !boxes.Load_Picture(model_index, slot, path)) {
-        ws.Message_Box(Invalid_Image_Message, Title_Error, Message_Icon::Critical);
+    std::string reason;
+    std::optional<Lit_Picture> picture;
+    if (Check_Bitmap(path, model.Width, model.Height, reason)) {
+        picture = Read_Bitmap_Picture(path, model.Width, model.Height, reason);
+    }
+    if (!picture) {
+        ws.Message_Box(reason.empty() ? Invalid_Image_Message
+                                      : Invalid_Image_Message + std::string(CR_LF) + reason,
+                       Title_Error, Message_Icon::Critical);
         return false;
     }
+    boxes.Show_Picture(model_index, slot, *picture);
     Image_Slot& target = table.Slots.at(slot);
     target.Path = path;
     target.Name = File_Name_Part(path);

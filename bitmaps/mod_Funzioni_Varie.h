@@ -19,13 +19,14 @@ bool Bitmap_Name_Passes(const std::string& path, Window_System& ws);
 // on a case-sensitive file system), or "" when cancelled or refused by the name test.
 std::string Pick_Bitmap(File_Dialog& dialog, Window_System& ws);
 
-// True when the file's header states exactly this width and height, 1 plane, 1 bit per pixel.
-// A file that exists but cannot be read shows why (title "ERROR") and gives false.
-bool Check_Bitmap(const std::string& path, int width, int height, Window_System& ws);
+// True when the bitmap reader takes the file for this width and height (exact size, 1 plane,
+// 1 bit per pixel, uncompressed, bottom-up, pixel array inside the file); otherwise `reason` says
+// why, empty for no file at all. Reads the header and the palette only.
+bool Check_Bitmap(const std::string& path, int width, int height, std::string& reason);
 
-// Puts an accepted file into a slot: shows it in the picture box, then records path, name and the
-// model's size. A file that passes the header check but cannot be shown is refused with a message.
-// Returns false (after "Selezionata immagine non valida") when the file is refused.
+// Puts an accepted file into a slot: shows in the picture box what the reader makes of it, then
+// records path, name and the model's size. Returns false when the file is refused, after
+// "Selezionata immagine non valida" with the reason on a second line.
 bool Accept_Background(Program_Data& data, int model_index, int slot, const std::string& path,
                        Picture_Boxes& boxes, Window_System& ws);
 

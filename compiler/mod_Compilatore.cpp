@@ -3,28 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <vector>
 
 namespace {
-
-// The first 61 bytes of a file are header and are never taken as pixels.
-constexpr std::size_t Lowest_Pixel_Offset = 61;
-
-bool Read_Whole_File(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        return false;
-    }
-    const std::streamoff length = file.tellg();
-    if (length < 0) {
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(length));
-    file.seekg(0);
-    file.read(reinterpret_cast<char*>(bytes.data()), length);
-    return static_cast<bool>(file);
-}
 
 // For a row byte v: byte i set to 1 when the pixel of column i (bit 7 - i of v) is set.
 constexpr std::array<std::uint64_t, 256> Column_Spread = [] {
@@ -46,11 +27,6 @@ void Fail(Window_System& ws, const std::string& first_line) {
 
 } // namespace
 
-int Bytes_Per_Row(int width) {
-    const int bytes = width / 8;
-    return bytes % 4 == 0 ? bytes : (width / 32) * 4 + 4;
-}
-
 std::int16_t Slot_Size(double value) {
     // nearbyint follows the default rounding mode, round to nearest with ties to even.
     return static_cast<std::int16_t>(std::nearbyint(value));
@@ -62,27 +38,18 @@ bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string&
         Fail(ws, "File " + name + " non trovato.");
         return false;
     }
-    std::vector<std::uint8_t> file;
-    if (!Read_Whole_File(path, file)) {
-        Fail(ws, "File " + name + " non leggibile.");
+    Bitmap_Grid& grid = data.Bitmap_Rows;
+    const Bitmap_File file = Read_Bitmap_File(path, width, height, grid.Bytes);
+    if (!file) {
+        Fail(ws, "File " + name +
+                     (file.Fault == Bitmap_Fault::Invalid ? " non valido." : " non leggibile."));
         return false;
     }
-    const int row_bytes = Bytes_Per_Row(width);
-    Bitmap_Grid& grid = data.Bitmap_Rows;
     grid.Rows = height;
-    grid.Bytes_Per_Row = row_bytes;
-    grid.Bytes.assign(std::size_t(height) * row_bytes, 0);
-
-    const auto length = static_cast<std::int64_t>(file.size());
-    for (int r = 0; r < height; ++r) {
-        const std::int64_t row_start = length - std::int64_t(r + 1) * row_bytes;
-        const std::int64_t first = std::max<std::int64_t>(row_start, Lowest_Pixel_Offset);
-        const std::int64_t end = row_start + row_bytes;
-        if (end <= first) {
-            break;
-        }
-        std::copy(file.begin() + first, file.begin() + end,
-                  grid.Bytes.begin() + std::size_t(r) * row_bytes + (first - row_start));
+    grid.Bytes_Per_Row = Bytes_Per_Row(width);
+    // Store_Image inverts every byte, so the rows hold the unlit pixels.
+    for (std::uint8_t& b : grid.Bytes) {
+        b = static_cast<std::uint8_t>(~b);
     }
     return true;
 }
@@ -130,13 +97,13 @@ bool Compile_Images(Program_Data& data, Window_System& ws) {
             const Image_Slot& slot = table.Slots[i];
             const int w = Slot_Size(slot.Width);
             const int h = Slot_Size(slot.Height);
-            if (!Read_Bitmap(data, slot.Path, slot.Name, w, h, ws)) {
-                return false;
-            }
             // Only the model's own size fits its region and its packing.
             if (w != model.Width || h != model.Height) {
                 Fail(ws, "Dimensioni di " + slot.Name + " diverse da quelle del display " +
                              model.Code + ".");
+                return false;
+            }
+            if (!Read_Bitmap(data, slot.Path, slot.Name, w, h, ws)) {
                 return false;
             }
             if (model.Layout == Packing::Vertical_Pages) {

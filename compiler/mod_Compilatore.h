@@ -1,20 +1,20 @@
 #pragma once
 
+#include "Bitmap_File.h"
 #include "Window_System.h"
 #include "mod_variabili.h"
 
 #include <cstdint>
 #include <string>
 
-// Stored length of one pixel row of a 1-bit bitmap of this width (rows are padded to 4 bytes).
-int Bytes_Per_Row(int width);
-
 // A slot's size as the compiler uses it: the nearest whole number, ties to even.
 std::int16_t Slot_Size(double value);
 
-// Loads the pixel rows of a bottom-up 1-bit bitmap into data.Bitmap_Rows, top row first: row r,
-// byte c is the file byte at offset L - (r + 1) * B + c, or 0 when that offset lies in the
-// first 61 bytes. A missing or unreadable file is reported (naming `name`) and gives false.
+// Loads the pixel rows of the slot's bitmap through the bitmap reader into data.Bitmap_Rows, top
+// row first, a set bit being a pixel the unit leaves unlit (colour index 1 of a black-then-white
+// file). Only the header and the pixel array at the header's offset are read. A file that is
+// missing, unreadable, or no longer one the choice would take is reported (naming `name`) and
+// gives false.
 bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string& name, int width,
                  int height, Window_System& ws);
 

@@ -1,6 +1,7 @@
 #include "frm_Tessaro.h"
 
 #include "Picture_Box.h"
+#include "Qt_Lit_Picture.h"
 #include "Start_Up.h"
 #include "frm_Converti.h"
 
@@ -159,17 +160,13 @@ bool frm_Tessaro::Form_Load() {
     return true;
 }
 
-bool frm_Tessaro::Load_Picture(int model_index, int slot, const std::string& path) {
+void frm_Tessaro::Show_Picture(int model_index, int slot, const Lit_Picture& picture) {
     if (model_index < 0 || model_index >= int(boxes_.size()) || slot < 0 ||
         slot >= Slots_Per_Table) {
-        return false;
+        return;
     }
-    QPixmap picture;
-    if (!picture.load(Q(path))) {
-        return false;
-    }
-    boxes_[std::size_t(model_index)][std::size_t(slot)]->setPixmap(picture);
-    return true;
+    boxes_[std::size_t(model_index)][std::size_t(slot)]->setPixmap(
+        QPixmap::fromImage(Lit_Picture_Image(picture)));
 }
 
 frm_RS232* frm_Tessaro::Serial_Window() const {

@@ -36,7 +36,7 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     // False when a default was missing or unusable; the program has then been ended.
     bool Form_Load();
 
-    bool Load_Picture(int model_index, int slot, const std::string& path) override;
+    void Show_Picture(int model_index, int slot, const Lit_Picture& picture) override;
 
     // The serial window while it is loaded, else null.
     frm_RS232* Serial_Window() const;

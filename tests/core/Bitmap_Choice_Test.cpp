@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 class Bitmap_Choice : public ::testing::Test {
@@ -17,7 +19,8 @@ class Bitmap_Choice : public ::testing::Test {
         return folder / name;
     }
     bool Check(const std::string& path, int width, int height) {
-        return Check_Bitmap(path, width, height, ws);
+        std::string reason;
+        return Check_Bitmap(path, width, height, reason);
     }
 };
 
@@ -32,32 +35,68 @@ TEST_F(Bitmap_Choice, Header_Check_Accepts_Only_Exact_Size_One_Plane_One_Bit) {
     EXPECT_FALSE(Check(Bmp("eight.bmp", 128, 64, {.Bits_Per_Pixel = 8}), 128, 64));
     EXPECT_FALSE(Check(Bmp("planes.bmp", 128, 64, {.Planes = 2}), 128, 64));
     EXPECT_FALSE(Check(Bmp("topdown.bmp", 128, 64, {.Top_Down = true}), 128, 64));
-    // A larger header does not matter to the check.
-    EXPECT_TRUE(Check(Bmp("big_header.bmp", 128, 64, {.Extra_Header = 100}), 128, 64));
-
-    // Bytes past the end read as zero: 30 bytes hold every examined field.
-    const auto header = Bmp_Bytes(Test_Bitmap(128, 64, 1));
-    for (std::size_t size : {0, 1, 18, 28, 30}) {
-        const std::string path = folder / ("short" + std::to_string(size) + ".bmp");
-        Write_File(path, std::vector<std::uint8_t>(header.begin(), header.begin() + size));
-        EXPECT_EQ(Check(path, 128, 64), size == 30) << size;
-    }
+    EXPECT_TRUE(Check(Bmp("v4.bmp", 128, 64, {.Info_Size = 108}), 128, 64));
+    EXPECT_TRUE(Check(Bmp("v5.bmp", 128, 64, {.Info_Size = 124}), 128, 64));
+    EXPECT_FALSE(Check("", 128, 64));
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing.bmp"));
+    EXPECT_FALSE(Check(folder / "missing.bmp", 128, 64));
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing.bmp")) << "no file is created";
     EXPECT_TRUE(ws.Messages.empty());
 }
 
-TEST_F(Bitmap_Choice, Header_Check_Refuses_Missing_Empty_And_Unreadable_Names) {
-    EXPECT_FALSE(Check("", 128, 64));
-    const std::string missing = folder / "missing.bmp";
-    EXPECT_FALSE(Check(missing, 128, 64));
-    EXPECT_FALSE(std::filesystem::exists(missing)) << "the check must not create the file";
-    EXPECT_TRUE(ws.Messages.empty());
+// The message box keeps its first line and gives the reason on the second.
+TEST_F(Bitmap_Choice, A_Refusal_Names_What_Was_Found_And_What_Is_Needed) {
+    const std::string needed = "serve una bitmap 240x64 a 1 bit.";
+    const auto put = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        Write_File(folder / name, bytes);
+        return folder / name;
+    };
+    auto cut = Bmp_Bytes(Test_Bitmap(240, 64, 1));
+    cut.pop_back();
+    auto overlapping = Bmp_Bytes(Test_Bitmap(240, 64, 1));
+    Put_Le(overlapping, 10, 20, 4);
+    std::filesystem::create_directory(folder / "folder.bmp");
+    ASSERT_EQ(mkfifo((folder / "pipe.bmp").c_str(), 0600), 0);
 
-    const std::string dir = folder / "folder.bmp";
-    std::filesystem::create_directory(dir);
-    EXPECT_FALSE(Check(dir, 128, 64));
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
-    EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {Bmp("rgb.bmp", 300, 120, {.Bits_Per_Pixel = 24}),
+         "Il file è una bitmap 300x120 a 24 bit; " + needed},
+        {Bmp("planes.bmp", 240, 64, {.Planes = 2}),
+         "Il file è una bitmap 240x64 a 1 bit con 2 piani di colore; " + needed},
+        {put("text.bmp", {'h', 'e', 'l', 'l', 'o'}), "Il file non è una bitmap; " + needed},
+        {put("empty.bmp", {}), "Il file è vuoto; " + needed},
+        {Bmp("os2.bmp", 240, 64, {.Info_Size = 12}),
+         "Il file è una bitmap di formato non supportato (intestazione di 12 byte); " + needed},
+        {put("head.bmp", std::vector<std::uint8_t>(cut.begin(), cut.begin() + 30)),
+         "Il file è troncato: contiene 30 byte, ne servono almeno 54."},
+        {put("cut.bmp", cut), "Il file è troncato: contiene 2109 byte, ne servono almeno 2110."},
+        {Bmp("topdown.bmp", 240, 64, {.Top_Down = true}),
+         "Il file è una bitmap 240x64 a 1 bit memorizzata dall'alto in basso; serve una bitmap "
+         "memorizzata dal basso in alto."},
+        {Bmp("rle.bmp", 240, 64, {.Compression = 1}),
+         "Il file è una bitmap 240x64 a 1 bit compressa (compressione 1); serve una bitmap non "
+         "compressa."},
+        {put("overlap.bmp", overlapping),
+         "Il file è danneggiato: i pixel iniziano al byte 20, dentro intestazione e tavolozza, "
+         "che finiscono al byte 62."},
+        {folder / "missing.bmp", "Il file non esiste."},
+        {folder / "folder.bmp", "Il percorso indica una cartella, non un file."},
+        {folder / "pipe.bmp", "Il percorso indica un file speciale, non un file normale."},
+    };
+    Program_Data data(Vantrel_Program());
+    No_Picture_Boxes boxes;
+    for (const auto& [path, reason] : cases) {
+        ws.Messages.clear();
+        EXPECT_FALSE(Accept_Background(data, 2, 0, path, boxes, ws)) << path;
+        ASSERT_EQ(ws.Messages.size(), 1u) << path;
+        EXPECT_EQ(ws.Messages[0].Text, reason.empty()
+                                           ? "Selezionata immagine non valida"
+                                           : "Selezionata immagine non valida\r\n" + reason);
+        EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+        EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+    }
+    EXPECT_EQ(data.Tables[2].Slots[0].Path, "");
 }
 
 } // namespace

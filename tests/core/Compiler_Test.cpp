@@ -3,7 +3,6 @@
 #include "Start_Up.h"
 #include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
-#include "mod_Funzioni_Varie.h"
 
 #include <gtest/gtest.h>
 
@@ -217,15 +216,12 @@ TEST_F(Compiler, Oled_Layout_And_Decoding_Give_Back_The_Source_Pixels) {
     }
 }
 
+// The start-up puts every default through the bitmap reader.
 TEST_F(Compiler, Delivered_Defaults_Pass_The_Check_And_Compile_To_Zero) {
     ws.Folder = VANTREL_DATA_DIR;
     No_Picture_Boxes boxes;
     Program_Data data(Vantrel_Program());
     ASSERT_TRUE(Start_Up_Fill(data, ws, boxes));
-    for (const Image_Table& table : data.Tables) {
-        EXPECT_TRUE(Check_Bitmap(table.Slots[0].Path, table.Model->Width, table.Model->Height, ws))
-            << table.Model->Default_File;
-    }
     data.EEPROM_Image.assign(EEPROM_Size, 0x77);
     ASSERT_TRUE(Compile_Images(data, ws));
     EXPECT_TRUE(All(Region(data, 0, 0x7A00), 0));

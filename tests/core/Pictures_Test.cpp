@@ -146,13 +146,13 @@ TEST(Pictures, Bitmap_File_Is_The_Standard_Form_The_Choice_Accepts) {
     EXPECT_EQ(Mono_Bitmap_Bytes(mono), expected);
 
     Temp_Folder folder("pictures");
-    Fake_Window_System ws;
     for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
         for (const Model_Descriptor& model : program->Models) {
             const std::string path = folder / (model.Code + ".bmp");
             Write_File(path, Mono_Bitmap_Bytes(Mono_Picture(model.Width, model.Height)));
-            EXPECT_TRUE(Check_Bitmap(path, model.Width, model.Height, ws)) << model.Code;
+            std::string reason;
+            EXPECT_TRUE(Check_Bitmap(path, model.Width, model.Height, reason))
+                << model.Code << ": " << reason;
         }
     }
-    EXPECT_TRUE(ws.Messages.empty());
 }

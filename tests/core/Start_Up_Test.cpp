@@ -5,27 +5,22 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 namespace {
 
-// Records every load; paths in Refused fail to load.
+// Records every picture shown.
 class Recording_Picture_Boxes : public Picture_Boxes {
   public:
-    struct Load {
+    struct Shown {
         int Model;
         int Slot;
-        std::string Path;
+        Lit_Picture Picture;
     };
-    std::vector<Load> Loads;
-    std::set<std::string> Refused;
+    std::vector<Shown> Loads;
 
-    bool Load_Picture(int model_index, int slot, const std::string& path) override {
-        if (Refused.count(path)) {
-            return false;
-        }
-        Loads.push_back({model_index, slot, path});
-        return true;
+    void Show_Picture(int model_index, int slot, const Lit_Picture& picture) override {
+        Loads.push_back({model_index, slot, picture});
     }
 };
 
@@ -37,9 +32,13 @@ class Start_Up : public ::testing::Test {
 
     void SetUp() override { ws.Folder = folder.Path().string(); }
 
+    // White defaults of the size their names give, with one lit pixel at the top left.
     void Put_Defaults(std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            Write_File(folder / name, {'B', 'M'});
+        for (const std::string name : names) {
+            Test_Bitmap white(name.find("240") != std::string::npos ? 240 : 128,
+                              name.find("x128") != std::string::npos ? 128 : 64, 1);
+            white.At(0, 0) = 0;
+            Write_Bmp(folder / name, white);
         }
     }
     void Expect_Single_Stop(const std::string& text) {
@@ -73,7 +72,10 @@ TEST_F(Start_Up, Every_Slot_Gets_Its_Models_Default_Picture_First) {
             const auto& load = boxes.Loads[m * 4 + k];
             EXPECT_EQ(load.Model, m);
             EXPECT_EQ(load.Slot, k);
-            EXPECT_EQ(load.Path, slot.Path);
+            EXPECT_EQ(load.Picture.Width, widths[m]);
+            EXPECT_EQ(load.Picture.Height, heights[m]);
+            EXPECT_EQ(std::count(load.Picture.Lit.begin(), load.Picture.Lit.end(), 1), 1);
+            EXPECT_TRUE(load.Picture.At(0, 0));
         }
     }
 }
@@ -94,13 +96,14 @@ TEST_F(Start_Up, A_Missing_Default_Stops_At_The_First_One_Missing) {
     EXPECT_EQ(data.Tables[3].Slots[0].Name, "");
 }
 
-TEST_F(Start_Up, A_Default_That_Cannot_Be_Shown_Ends_The_Program) {
-    Put_Defaults({Default_128x64, Default_240x64, Default_240x128});
-    boxes.Refused.insert(folder / Default_240x64);
+// The window and the command line both refuse a default the unit cannot take.
+TEST_F(Start_Up, A_Default_The_Bitmap_Reader_Refuses_Ends_The_Program) {
+    Put_Defaults({Default_128x64, Default_240x128});
+    Write_File(folder / Default_240x64, std::string());
     Program_Data data(Vantrel_Program());
     EXPECT_FALSE(Start_Up_Fill(data, ws, boxes));
-    Expect_Single_Stop(
-        "File Sfondo_Bianco_240x64.bmp non leggibile come immagine. Impossibile continuare");
+    Expect_Single_Stop("File Sfondo_Bianco_240x64.bmp non valido. Impossibile continuare\r\n"
+                       "Il file è vuoto; serve una bitmap 240x64 a 1 bit.");
     EXPECT_EQ(data.Tables[2].Slots[0].Name, "");
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 // A monochrome picture as colour indices (0 or 1), top row first, and a writer for the bitmap
-// file form the system reads: 14-byte file header, 40-byte info header, two-colour palette,
-// rows bottom-up padded to 4 bytes.
+// file form the system reads: 14-byte file header, info header, two-colour palette (black then
+// white unless asked otherwise), rows bottom-up padded to 4 bytes.
 struct Test_Bitmap {
     int Width = 0;
     int Height = 0;
@@ -36,7 +36,10 @@ struct Bmp_Form {
     int Planes = 1;
     bool Top_Down = false;
     std::uint32_t Compression = 0;
+    std::uint32_t Info_Size = 40;     // 108 and 124 for the later header versions
+    bool White_First = false;         // palette white then black, as many editors write it
     std::size_t Extra_Header = 0;     // bytes between palette and pixel array
+    std::size_t Trailing = 0;         // bytes after the pixel array (profiles, metadata)
     std::uint8_t Padding_Byte = 0xA5; // row padding, never a pixel
 };
 
@@ -50,13 +53,15 @@ inline void Put_Le(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
 inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_Form& form = {}) {
     const int stride = (bitmap.Width + 31) / 32 * 4;
     const std::size_t pixels = std::size_t(stride) * bitmap.Height;
-    const std::size_t header = 62 + form.Extra_Header;
+    const std::size_t palette = 14 + form.Info_Size;
+    const std::size_t header = palette + 8 + form.Extra_Header;
     std::vector<std::uint8_t> bytes(header + pixels, 0);
+    bytes.resize(header + pixels + form.Trailing, 0x5A);
     bytes[0] = 'B';
     bytes[1] = 'M';
     Put_Le(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
     Put_Le(bytes, 10, static_cast<std::uint32_t>(header), 4);
-    Put_Le(bytes, 14, 40, 4);
+    Put_Le(bytes, 14, form.Info_Size, 4);
     Put_Le(bytes, 18, static_cast<std::uint32_t>(bitmap.Width), 4);
     Put_Le(bytes, 22, static_cast<std::uint32_t>(form.Top_Down ? -bitmap.Height : bitmap.Height),
            4);
@@ -65,7 +70,7 @@ inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_
     Put_Le(bytes, 30, form.Compression, 4);
     Put_Le(bytes, 34, static_cast<std::uint32_t>(pixels), 4);
     Put_Le(bytes, 46, 2, 4);
-    Put_Le(bytes, 58, 0x00FFFFFF, 4); // index 0 black, index 1 white
+    Put_Le(bytes, palette + (form.White_First ? 0 : 4), 0x00FFFFFF, 4);
     for (int y = 0; y < bitmap.Height; ++y) {
         const int stored = form.Top_Down ? y : bitmap.Height - 1 - y;
         std::uint8_t* row = bytes.data() + header + std::size_t(stored) * stride;

@@ -101,7 +101,7 @@ TEST(Cli_Program, EveryOutcomeExitsWithItsStatus) {
          {"--font5x8", "1,2,0x80,255,0", "--font10x16", "0x8001,2,3,4,5,6,7,8,9,65535"},
          0, {"written and reset: 512 blocks, 2 retries"}, 2, 513, 1, compiled},
         {{}, {"--image", folder / "ready.bin"}, 0, {"512 blocks, 0 retries"}, 1, 512, 1, ready},
-        {{}, {}, 1, {"File Sfondo_Bianco_128x64.bmp non leggibile."}, 0, 0, 0, none,
+        {{}, {}, 1, {"File Sfondo_Bianco_128x64.bmp non valido. Impossibile continuare\nIl file non può essere letto."}, 0, 0, 0, none,
          unreadable_default},
         {{}, {"--image", folder / "short.bin"}, 2, {"holds 65535 bytes"}, 0, 0, 0, none},
         // The one run that waits out real time-outs.

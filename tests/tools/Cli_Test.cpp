@@ -123,7 +123,10 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile" + out, 0, "EEPROM image written"},
         {"compile" + out, 1, "File Sfondo_Bianco_128x64.bmp non trovato. Impossibile continuare",
          missing},
-        {"compile" + out, 1, "File Sfondo_Bianco_128x64.bmp non leggibile.", unreadable},
+        {"compile" + out, 1,
+         "ERROR: File Sfondo_Bianco_128x64.bmp non valido. Impossibile continuare\n"
+         "Il file non può essere letto.\n",
+         unreadable},
         {"compile -o " + at("plain/out.bin"), 1, "cannot write"},
         {"compile" + out, 1, "cannot write", VANTREL_CLI, disk_full},
         {"compile -o " + at("fifo"), 2, "not a regular file"},

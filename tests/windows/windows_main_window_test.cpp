@@ -1,5 +1,7 @@
 // The main window of both programs: start-up, picture boxes, bitmap import, glyph editors.
+#include "Image_Decoder.h"
 #include "Qt_File_Dialog.h"
+#include "Qt_Lit_Picture.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Test_Bitmap.h"
 #include "Window_Test_Support.h"
@@ -55,6 +57,7 @@ class Main_Window_Test : public QObject {
     void A_missing_default_ends_the_program_before_any_window();
     void Import_accepts_a_fitting_bitmap_into_one_slot_only();
     void Import_refuses_what_does_not_fit_and_ignores_other_buttons();
+    void A_box_shows_what_the_unit_will_show();
     void Glyph_clicks_set_bits_that_compile_at_0x8000();
     void The_message_box_is_modal_with_its_icon_and_OK_only();
 };
@@ -239,7 +242,7 @@ void Main_Window_Test::Import_refuses_what_does_not_fit_and_ignores_other_button
         path("short.bmp"),
         path("missing.bmp"),
         path("bmpfiles/readme.txt"),
-        bmp("rle.bmp", 128, {.Compression = 1}), // the header fits, the picture is undecodable
+        bmp("rle.bmp", 128, {.Compression = 1}),
     };
     Program_Under_Test p;
     QVERIFY(p.Start());
@@ -257,7 +260,10 @@ void Main_Window_Test::Import_refuses_what_does_not_fit_and_ignores_other_button
             QCOMPARE(p.ws.Messages[0].Title, std::string("WARNING"));
             QVERIFY(p.ws.Messages[0].Icon == Message_Icon::Exclamation);
         }
-        QCOMPARE(p.ws.Messages.back().Text, std::string("Selezionata immagine non valida"));
+        // A file that was looked at gets its reason on a second line.
+        const std::string& text = p.ws.Messages.back().Text;
+        QCOMPARE(text.substr(0, text.find("\r\n")), std::string("Selezionata immagine non valida"));
+        QCOMPARE(text.find("\r\n") != std::string::npos, choice.has_value() && !warned);
         QCOMPARE(p.ws.Messages.back().Title, std::string("ERROR"));
         QVERIFY(p.ws.Messages.back().Icon == Message_Icon::Critical);
         for (std::size_t k = 0; k < 4; ++k) {
@@ -274,6 +280,26 @@ void Main_Window_Test::Import_refuses_what_does_not_fit_and_ignores_other_button
     QTest::mousePress(box, Qt::MiddleButton);
     QVERIFY(p.dialog.Calls.empty());
     QVERIFY(p.ws.Messages.empty());
+}
+
+// The box draws from the compiler's reader: a file with the palette white then black shows as
+// any viewer shows it, and equals the preview of the compiled image.
+void Main_Window_Test::A_box_shows_what_the_unit_will_show() {
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    QTemporaryDir folder;
+    const QString chosen = folder.filePath("white_first.bmp");
+    Write_Bmp(chosen.toStdString(), Test_Bitmap::Random(128, 64, 5), {.White_First = true});
+    p.dialog.Answers.push_back(chosen.toStdString());
+    auto* box = Element<QLabel>(p.window.get(), "pct_Image_64128E", 3);
+    QTest::mousePress(box, Qt::RightButton);
+    QVERIFY(p.ws.Messages.empty());
+    QCOMPARE(Shown(box), Picture(chosen));
+
+    QVERIFY(Compile_Images(p.data, p.ws));
+    const auto previews = Decode_Image(p.data.EEPROM_Image, p.data.Program);
+    QCOMPARE(previews[7].Name, std::string("64128E_4"));
+    QCOMPARE(Shown(box), Lit_Picture_Image(previews[7]).convertToFormat(QImage::Format_RGB32));
 }
 
 void Main_Window_Test::Glyph_clicks_set_bits_that_compile_at_0x8000() {

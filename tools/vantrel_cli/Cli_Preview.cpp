@@ -3,11 +3,11 @@
 #include "Cli_Output.h"
 #include "EEPROM_Image_File.h"
 #include "Image_Decoder.h"
+#include "Qt_Lit_Picture.h"
 #include "mod_costanti.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QImage>
 
 #include <filesystem>
 #include <iostream>
@@ -16,17 +16,6 @@ namespace {
 
 // Glyphs are a few pixels across; each cell becomes a square this many pixels wide.
 constexpr int Glyph_Scale = 16;
-
-QImage Render(const Lit_Picture& picture, int scale) {
-    QImage image(picture.Width * scale, picture.Height * scale, QImage::Format_Grayscale8);
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            line[x] = picture.At(x / scale, y / scale) ? 0 : 255;
-        }
-    }
-    return image;
-}
 
 } // namespace
 
@@ -79,7 +68,8 @@ int Run_Preview(const Cli_Arguments& args) {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        Render(picture, picture.Name.starts_with("font") ? Glyph_Scale : 1).save(&buffer, "PNG");
+        Lit_Picture_Image(picture, picture.Name.starts_with("font") ? Glyph_Scale : 1)
+            .save(&buffer, "PNG");
         const std::string png = png_path(picture);
         if (!Save_Atomically(png, bytes, error)) {
             std::cerr << "vantrel-cli: " << error << "\n";

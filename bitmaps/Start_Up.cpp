@@ -1,5 +1,7 @@
 #include "Start_Up.h"
 
+#include "Bitmap_File.h"
+
 namespace {
 
 void Stop_Program(const std::string& text, Window_System& ws) {
@@ -21,20 +23,22 @@ bool Start_Up_Fill(Program_Data& data, Window_System& ws, Picture_Boxes& boxes) 
         }
         for (int m = 0; m < static_cast<int>(data.Tables.size()); ++m) {
             Image_Table& table = data.Tables[m];
-            if (table.Model->Default_File != file) {
+            const Model_Descriptor& model = *table.Model;
+            if (model.Default_File != file) {
                 continue;
             }
+            // A slot must never be left without a picture and values, and a default the unit
+            // cannot take would be compiled into every slot left to it.
+            std::string reason;
+            const auto picture = Read_Bitmap_Picture(path, model.Width, model.Height, reason);
+            if (!picture) {
+                Stop_Program(
+                    "File " + file + " non valido. Impossibile continuare" + CR_LF + reason, ws);
+                return false;
+            }
             for (int k = 0; k < Slots_Per_Table; ++k) {
-                // A slot must never be left without a picture and values, so a default that
-                // cannot be shown ends the program like a missing one.
-                if (!boxes.Load_Picture(m, k, path)) {
-                    Stop_Program("File " + file +
-                                     " non leggibile come immagine. Impossibile continuare",
-                                 ws);
-                    return false;
-                }
-                table.Slots[k] =
-                    Image_Slot{path, file, double(table.Model->Height), double(table.Model->Width)};
+                boxes.Show_Picture(m, k, *picture);
+                table.Slots[k] = Image_Slot{path, file, double(model.Height), double(model.Width)};
             }
         }
     }
