@@ -49,7 +49,7 @@ bool RS232_Link::Find_Module() {
     view_.Set_Counter_Text(Link_View::Counter::Received, "0");
     view_.Set_Log_Text("");
     view_.Set_Progress(0);
-    const Step_Rules rules{Find_Module_Reply_Length, false, true, true, Find_Module_Failure};
+    const Step_Rules rules{Find_Module_Reply_Length, false, true, false, Find_Module_Failure};
     return Exchange(Find_Module_Request(), rules) == Step_Result::Answered;
 }
 
@@ -99,19 +99,20 @@ RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const S
     ++stats_.Requests;
     // A reply carries nothing of its request, and the unit answers every request it hears in
     // turn: after a time-out the reply to an earlier attempt can still come, and must not be
-    // taken for the next request's. Every attempt whose wait did not see a whole reply owes one.
+    // taken for the next request's. Every attempt whose wait did not hear a whole reply owes one.
+    const auto command = static_cast<std::uint8_t>(request[0]);
     std::size_t replies = 0;
     for (int attempt = 0; attempt < Max_Attempts; ++attempt) {
         if (attempt > 0) {
             ++stats_.Retries;
         }
         const Attempt_Result result = Attempt(request, rules);
-        replies += received_ / rules.Reply_Length;
+        replies += Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length);
         switch (result) {
         case Attempt_Result::Valid: {
             const auto sent = static_cast<std::size_t>(attempt) + 1;
             if (rules.Drains_Late_Replies && sent > replies &&
-                Drain_Late_Replies(sent - replies, rules) == Wait_End::Interrupted) {
+                Drain_Late_Replies(command, sent - replies, rules) == Wait_End::Interrupted) {
                 return Step_Result::Interrupted;
             }
             return Step_Result::Answered;
@@ -203,9 +204,11 @@ RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_s
     return end;
 }
 
-RS232_Link::Wait_End RS232_Link::Drain_Late_Replies(std::size_t owed, const Step_Rules& rules) {
+RS232_Link::Wait_End RS232_Link::Drain_Late_Replies(std::uint8_t command, std::size_t owed,
+                                                    const Step_Rules& rules) {
     const Wait_End end = Wait_For_Bytes(owed * rules.Reply_Length, rules.Polls_Stop);
-    stats_.Late_Replies += static_cast<int>(std::min(owed, received_ / rules.Reply_Length));
+    stats_.Late_Replies += static_cast<int>(
+        std::min(owed, Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length)));
     return end;
 }
 

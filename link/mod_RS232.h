@@ -19,6 +19,9 @@ std::string Write_Block_Request(const std::vector<std::uint8_t>& eeprom_image, s
 std::string Reset_PIC_Request();
 // At least `length` bytes, the echo in byte 0 and the checksum in byte length-1.
 bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t length);
+// How many whole replies of `length` bytes with the echo of `command` `received` begins with,
+// valid or not: each answers one request.
+std::size_t Replies_Heard(std::string_view received, std::uint8_t command, std::size_t length);
 // "0x87; 0x00; 0x78\r\n"
 std::string Log_Line(std::string_view frame);
 // The log line of a reply of which `received` bytes arrived and `kept` holds the first: past
@@ -87,7 +90,9 @@ class RS232_Link {
         std::size_t Reply_Length;
         bool Polls_Stop;
         bool Logs_Reply;
-        bool Drains_Late_Replies; // false for the last request of a run
+        // Only write requests follow one another with the same command, whose replies could be
+        // mistaken for each other.
+        bool Drains_Late_Replies;
         const char* Failure_Text;
     };
 
@@ -96,7 +101,7 @@ class RS232_Link {
     // Empties Rx_Buffer and collects bytes until it holds `length`, or for Reply_Timeout_Ms.
     Wait_End Wait_For_Bytes(std::size_t length, bool polls_stop);
     // Waits out the replies still owed to earlier attempts of a request just answered.
-    Wait_End Drain_Late_Replies(std::size_t owed, const Step_Rules& rules);
+    Wait_End Drain_Late_Replies(std::uint8_t command, std::size_t owed, const Step_Rules& rules);
     void Report_Failure(const char* failure_text);
     void Increment_Counter(Link_View::Counter which);
 

@@ -48,6 +48,10 @@ TEST(Frames, Reply_Test_Reads_Echo_And_Checksum_Of_The_First_Bytes) {
     EXPECT_FALSE(Reply_Valid(Bytes("FE 00 01"), Cmd_Write_EEPROM, 3));
     EXPECT_TRUE(Reply_Valid(Bytes("FE 00 01"), Cmd_Reset_PIC, 3));
     EXPECT_FALSE(Reply_Valid(Bytes("04 00 FB"), Cmd_Reset_PIC, 3));
+
+    // Whole replies with the request's echo, corrupted or not; a late detection reply is none.
+    EXPECT_EQ(Replies_Heard(Bytes("04 00 FB 04 00 FA 04 00"), Cmd_Write_EEPROM, 3), 2u);
+    EXPECT_EQ(Replies_Heard(With_Checksum(Bytes("87 00 04 00 FB 04")), Cmd_Write_EEPROM, 3), 0u);
 }
 
 TEST(Frames, Log_Line_Writes_Two_Upper_Case_Digits_Per_Byte) {
