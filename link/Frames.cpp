@@ -61,6 +61,24 @@ bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t le
            Frame_Checksum(received.substr(0, length - 1)) == Byte_At(received, length - 1);
 }
 
+std::size_t Replies_Heard(std::string_view received, std::uint8_t command, std::size_t length) {
+    std::size_t replies = 0;
+    while ((replies + 1) * length <= received.size() &&
+           Byte_At(received, replies * length) == command) {
+        ++replies;
+    }
+    return replies;
+}
+
+std::string Reply_Log_Line(std::string_view kept, std::size_t received) {
+    if (received <= Log_Reply_Bytes_Shown) {
+        return Log_Line(kept);
+    }
+    std::string line = Log_Line(kept.substr(0, Log_Reply_Bytes_Shown));
+    line.resize(line.size() - 2);
+    return line + " ... (+" + std::to_string(received - Log_Reply_Bytes_Shown) + " bytes)\r\n";
+}
+
 std::string Log_Line(std::string_view frame) {
     static constexpr std::array<char, 16> digits{'0', '1', '2', '3', '4', '5', '6', '7',
                                                  '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};

@@ -172,7 +172,8 @@ void Qt_Serial_Control::Output(const std::string& bytes) {
     }
     port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
     // Hand the bytes to the system now instead of at the next pass of the event loop; what the
-    // system cannot take yet goes out from the loop.
+    // system cannot take yet (a full line) goes out from the loop, during the wait for the
+    // reply.
     while (port_.bytesToWrite() > 0 && port_.flush()) {
     }
 }
@@ -206,12 +207,28 @@ void Qt_Serial_Control::On_Error(QSerialPort::SerialPortError error) {
     if (!port_.isOpen()) {
         return;
     }
-    // A read that ends in end-of-file (the peer closed a pseudo-terminal) arrives as a plain read
-    // error; the hang-up on the line tells it from a passing fault.
-    if (error == QSerialPort::ResourceError ||
-        ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && Line_Hung_Up())) {
-        Report_Port_Lost();
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError) {
+        return;
     }
+    if (Device_Gone(error)) {
+        Report_Port_Lost();
+    } else {
+        port_.clearError();
+    }
+}
+
+bool Qt_Serial_Control::Device_Gone(QSerialPort::SerialPortError error) const {
+#ifdef Q_OS_WIN
+    return error == QSerialPort::ResourceError;
+#else
+    // A line that the far end does not read for a moment refuses bytes with EAGAIN, which
+    // arrives as a resource error too; the bytes wait and go out from the event loop. A device
+    // that is gone (adapter pulled, pseudo-terminal closed) hangs the line up, and a read that
+    // ends in end-of-file shows the same.
+    Q_UNUSED(error);
+    return Line_Hung_Up();
+#endif
 }
 
 void Qt_Serial_Control::Report_Port_Lost() {

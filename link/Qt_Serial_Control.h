@@ -41,6 +41,7 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
     void On_Ready_Read();
     void On_Error(QSerialPort::SerialPortError error);
     bool Line_Hung_Up() const;
+    bool Device_Gone(QSerialPort::SerialPortError error) const;
     void Report_Port_Lost();
     void Raise(std::int16_t event);
     std::string Open_Failure(QSerialPort::SerialPortError error) const;

@@ -23,13 +23,24 @@ void RS232_Link::RS232_Interface_OnComm() {
     }
     // The handler runs from the event loop: a failing read must leave the buffer as it was
     // rather than escape into the loop.
+    std::string bytes;
     try {
-        data_.Rx_Buffer += port_.Input();
+        bytes = port_.Input();
     } catch (...) {
     }
-    if (data_.Rx_Buffer.size() <= 255) {
-        data_.Rx_Count = static_cast<std::uint8_t>(data_.Rx_Buffer.size());
+    // Bytes between two waits belong to no request; kept, they could be taken for the next
+    // request's reply.
+    if (!awaiting_reply_) {
+        stats_.Discarded_Bytes += bytes.size();
+        return;
     }
+    received_ += bytes.size();
+    // A unit or line that floods must not grow the buffer: a reply is decided on its first
+    // bytes.
+    const std::size_t kept = std::min(bytes.size(), Rx_Buffer_Capacity - data_.Rx_Buffer.size());
+    data_.Rx_Buffer.append(bytes, 0, kept);
+    stats_.Discarded_Bytes += bytes.size() - kept;
+    data_.Rx_Count = static_cast<std::uint8_t>(data_.Rx_Buffer.size());
 }
 
 bool RS232_Link::Find_Module() {
@@ -38,14 +49,14 @@ bool RS232_Link::Find_Module() {
     view_.Set_Counter_Text(Link_View::Counter::Received, "0");
     view_.Set_Log_Text("");
     view_.Set_Progress(0);
-    const Step_Rules rules{Find_Module_Reply_Length, false, true, Find_Module_Failure};
+    const Step_Rules rules{Find_Module_Reply_Length, false, true, false, Find_Module_Failure};
     return Exchange(Find_Module_Request(), rules) == Step_Result::Answered;
 }
 
 bool RS232_Link::Write_EEPROM() {
     port_lost_ = false;
     data_.Stop_Request = false;
-    const Step_Rules rules{Acknowledge_Length, true, true, Write_EEPROM_Failure};
+    const Step_Rules rules{Acknowledge_Length, true, true, true, Write_EEPROM_Failure};
     const std::size_t blocks = data_.EEPROM_Image.size() / Block_Size;
     for (std::size_t k = 0; k < blocks; ++k) {
         if (abort_) {
@@ -66,7 +77,7 @@ bool RS232_Link::Write_EEPROM() {
 
 bool RS232_Link::Reset_PIC() {
     port_lost_ = false;
-    const Step_Rules rules{Acknowledge_Length, false, false, Reset_PIC_Failure};
+    const Step_Rules rules{Acknowledge_Length, false, false, false, Reset_PIC_Failure};
     return Exchange(Reset_PIC_Request(), rules) == Step_Result::Answered;
 }
 
@@ -76,8 +87,8 @@ void RS232_Link::Log_Sent(const std::string& frame) {
     view_.Set_Log_Colour(0, line.size(), Log_Colour_Sent);
 }
 
-void RS232_Link::Log_Received(const std::string& frame) {
-    const std::string line = Log_Line(frame);
+void RS232_Link::Log_Received(const std::string& frame, std::size_t received) {
+    const std::string line = Reply_Log_Line(frame, received);
     const std::string text = view_.Log_Text() + line;
     view_.Set_Log_Text(text);
     const std::size_t start = text.size() - line.size();
@@ -86,13 +97,26 @@ void RS232_Link::Log_Received(const std::string& frame) {
 
 RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules) {
     ++stats_.Requests;
+    // A reply carries nothing of its request, and the unit answers every request it hears in
+    // turn: after a time-out the reply to an earlier attempt can still come, and must not be
+    // taken for the next request's. Every attempt whose wait did not hear a whole reply owes one.
+    const auto command = static_cast<std::uint8_t>(request[0]);
+    std::size_t replies = 0;
     for (int attempt = 0; attempt < Max_Attempts; ++attempt) {
         if (attempt > 0) {
             ++stats_.Retries;
         }
-        switch (Attempt(request, rules)) {
-        case Attempt_Result::Valid:
+        const Attempt_Result result = Attempt(request, rules);
+        replies += Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length);
+        switch (result) {
+        case Attempt_Result::Valid: {
+            const auto sent = static_cast<std::size_t>(attempt) + 1;
+            if (rules.Drains_Late_Replies && sent > replies &&
+                Drain_Late_Replies(command, sent - replies, rules) == Wait_End::Interrupted) {
+                return Step_Result::Interrupted;
+            }
             return Step_Result::Answered;
+        }
         case Attempt_Result::Invalid:
             break;
         case Attempt_Result::Interrupted:
@@ -120,36 +144,18 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
     stats_.Bytes_Sent += request.size();
     Increment_Counter(Link_View::Counter::Sent);
     Log_Sent(request);
-    data_.Rx_Count = 0;
-    data_.Rx_Buffer.clear();
 
-    const std::uint32_t start = clock_.timeGetTime();
-    std::uint32_t elapsed = 0;
-    for (;;) {
-        // Handing the remaining time to the yield lets it block until a byte or the deadline
-        // instead of spinning through the wait.
-        ws_.Yield(std::max<std::uint32_t>(Reply_Timeout_Ms - elapsed, 1));
-        if (abort_) {
-            return Attempt_Result::Interrupted;
-        }
-        if (!port_.PortOpen()) {
-            return Attempt_Result::Port_Gone;
-        }
-        if (rules.Polls_Stop && data_.Stop_Request) {
-            return Attempt_Result::Interrupted;
-        }
-        if (data_.Rx_Count >= rules.Reply_Length) {
-            break;
-        }
-        // Unsigned subtraction gives the true interval across a wrap of the 32-bit clock.
-        elapsed = clock_.timeGetTime() - start;
-        if (elapsed >= Reply_Timeout_Ms) {
-            break;
-        }
+    switch (Wait_For_Bytes(rules.Reply_Length, rules.Polls_Stop)) {
+    case Wait_End::Done:
+        break;
+    case Wait_End::Interrupted:
+        return Attempt_Result::Interrupted;
+    case Wait_End::Port_Gone:
+        return Attempt_Result::Port_Gone;
     }
 
     if (rules.Logs_Reply) {
-        Log_Received(data_.Rx_Buffer);
+        Log_Received(data_.Rx_Buffer, received_);
     }
     Increment_Counter(Link_View::Counter::Received);
 
@@ -159,6 +165,51 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
         return Attempt_Result::Valid;
     }
     return Attempt_Result::Invalid;
+}
+
+RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_stop) {
+    data_.Rx_Count = 0;
+    data_.Rx_Buffer.clear();
+    received_ = 0;
+    awaiting_reply_ = true;
+    const std::uint32_t start = clock_.timeGetTime();
+    std::uint32_t elapsed = 0;
+    Wait_End end = Wait_End::Done;
+    for (;;) {
+        // Handing the remaining time to the yield lets it block until a byte or the deadline
+        // instead of spinning through the wait.
+        ws_.Yield(std::max<std::uint32_t>(Reply_Timeout_Ms - elapsed, 1));
+        if (abort_) {
+            end = Wait_End::Interrupted;
+            break;
+        }
+        if (!port_.PortOpen()) {
+            end = Wait_End::Port_Gone;
+            break;
+        }
+        if (polls_stop && data_.Stop_Request) {
+            end = Wait_End::Interrupted;
+            break;
+        }
+        if (data_.Rx_Count >= length) {
+            break;
+        }
+        // Unsigned subtraction gives the true interval across a wrap of the 32-bit clock.
+        elapsed = clock_.timeGetTime() - start;
+        if (elapsed >= Reply_Timeout_Ms) {
+            break;
+        }
+    }
+    awaiting_reply_ = false;
+    return end;
+}
+
+RS232_Link::Wait_End RS232_Link::Drain_Late_Replies(std::uint8_t command, std::size_t owed,
+                                                    const Step_Rules& rules) {
+    const Wait_End end = Wait_For_Bytes(owed * rules.Reply_Length, rules.Polls_Stop);
+    stats_.Late_Replies += static_cast<int>(
+        std::min(owed, Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length)));
+    return end;
 }
 
 void RS232_Link::Report_Failure(const char* failure_text) {

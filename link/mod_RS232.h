@@ -19,8 +19,14 @@ std::string Write_Block_Request(const std::vector<std::uint8_t>& eeprom_image, s
 std::string Reset_PIC_Request();
 // At least `length` bytes, the echo in byte 0 and the checksum in byte length-1.
 bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t length);
+// How many whole replies of `length` bytes with the echo of `command` `received` begins with,
+// valid or not: each answers one request.
+std::size_t Replies_Heard(std::string_view received, std::uint8_t command, std::size_t length);
 // "0x87; 0x00; 0x78\r\n"
 std::string Log_Line(std::string_view frame);
+// The log line of a reply of which `received` bytes arrived and `kept` holds the first: past
+// Log_Reply_Bytes_Shown bytes, those and then " ... (+N bytes)".
+std::string Reply_Log_Line(std::string_view kept, std::size_t received);
 
 // What a run did on the line, for the command line's summary.
 struct Link_Statistics {
@@ -28,6 +34,11 @@ struct Link_Statistics {
     int Retries = 0;        // attempts after the first of a request
     int Blocks_Written = 0; // EEPROM blocks the unit acknowledged
     std::size_t Bytes_Sent = 0;
+    // Received bytes thrown away unread: those arriving while no reply was awaited, and those
+    // beyond what Rx_Buffer keeps.
+    std::size_t Discarded_Bytes = 0;
+    // Replies that came after their attempt's wait, to a request already answered.
+    int Late_Replies = 0;
 };
 
 // The three link steps and the receive handler, over the serial control RS232_Interface.
@@ -54,7 +65,8 @@ class RS232_Link {
     bool Reset_PIC();
 
     void Log_Sent(const std::string& frame);
-    void Log_Received(const std::string& frame);
+    // `frame` holds the first of the `received` bytes of the reply.
+    void Log_Received(const std::string& frame, std::size_t received);
 
     // Ends the running step at its next wait, in any step, without a message: for a window that
     // closes mid-run and for Ctrl-C on the command line. Cleared by Clear_Abort.
@@ -72,15 +84,24 @@ class RS232_Link {
     enum class Step_Result { Answered, Failed, Interrupted };
     // How one attempt of a request ended.
     enum class Attempt_Result { Valid, Invalid, Interrupted, Port_Gone };
+    // How a wait for received bytes ended.
+    enum class Wait_End { Done, Interrupted, Port_Gone };
     struct Step_Rules {
         std::size_t Reply_Length;
         bool Polls_Stop;
         bool Logs_Reply;
+        // Only write requests follow one another with the same command, whose replies could be
+        // mistaken for each other.
+        bool Drains_Late_Replies;
         const char* Failure_Text;
     };
 
     Step_Result Exchange(const std::string& request, const Step_Rules& rules);
     Attempt_Result Attempt(const std::string& request, const Step_Rules& rules);
+    // Empties Rx_Buffer and collects bytes until it holds `length`, or for Reply_Timeout_Ms.
+    Wait_End Wait_For_Bytes(std::size_t length, bool polls_stop);
+    // Waits out the replies still owed to earlier attempts of a request just answered.
+    Wait_End Drain_Late_Replies(std::uint8_t command, std::size_t owed, const Step_Rules& rules);
     void Report_Failure(const char* failure_text);
     void Increment_Counter(Link_View::Counter which);
 
@@ -91,6 +112,8 @@ class RS232_Link {
     Link_View& view_;
     bool abort_ = false;
     bool port_lost_ = false;
+    bool awaiting_reply_ = false;
+    std::size_t received_ = 0; // bytes received since Rx_Buffer was last emptied
     std::function<void()> port_lost_handler_;
     Link_Statistics stats_;
 };

@@ -18,6 +18,10 @@ inline constexpr std::size_t Write_Request_Length = 2 + 4 + Block_Size + 1;
 
 inline constexpr std::size_t Find_Module_Reply_Length = 7;
 inline constexpr std::size_t Acknowledge_Length = 3;
+// Rx_Buffer keeps at most what Rx_Count can count; a reply is far shorter.
+inline constexpr std::size_t Rx_Buffer_Capacity = 255;
+// A longer reply shows this many bytes in the traffic log, then how many more came.
+inline constexpr std::size_t Log_Reply_Bytes_Shown = 64;
 
 inline constexpr std::uint32_t Log_Colour_Sent = 0xFF0000; // blue
 inline constexpr std::uint32_t Log_Colour_Received = 255;  // red

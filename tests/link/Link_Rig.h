@@ -7,13 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 // The link wired to a scripted port, a recording window and a manual clock. Every yield first
 // runs the test's hook, then delivers one pending burst; when nothing is pending the clock jumps
-// by the whole wait the link allowed, as a blocking yield would.
+// to the next timed burst within the wait the link allowed, or by the whole wait, as a blocking
+// yield would.
 class Link_Rig : public ::testing::Test {
   protected:
     Link_Rig() {
@@ -23,9 +26,17 @@ class Link_Rig : public ::testing::Test {
             if (Hook) {
                 Hook();
             }
-            if (!port.Deliver_Next()) {
-                clock.Advance(wait);
+            if (port.Deliver_Next()) {
+                return;
             }
+            if (Timed.empty() || Timed.begin()->first > clock.Now + wait) {
+                clock.Advance(wait);
+                return;
+            }
+            clock.Now = std::max(clock.Now, Timed.begin()->first);
+            port.Pending.push_back(Timed.begin()->second);
+            Timed.erase(Timed.begin());
+            port.Deliver_Next();
         };
     }
 
@@ -45,6 +56,7 @@ class Link_Rig : public ::testing::Test {
     RS232_Link link{data, port, ws, clock, view};
     std::function<void()> Hook;
     std::vector<std::uint32_t> Waits;
+    std::multimap<std::uint32_t, std::string> Timed; // bursts that arrive at a clock time
 };
 
 inline const std::string Not_Found = "Impossibile trovare il modulo, verificare la connessione!";

@@ -48,6 +48,10 @@ TEST(Frames, Reply_Test_Reads_Echo_And_Checksum_Of_The_First_Bytes) {
     EXPECT_FALSE(Reply_Valid(Bytes("FE 00 01"), Cmd_Write_EEPROM, 3));
     EXPECT_TRUE(Reply_Valid(Bytes("FE 00 01"), Cmd_Reset_PIC, 3));
     EXPECT_FALSE(Reply_Valid(Bytes("04 00 FB"), Cmd_Reset_PIC, 3));
+
+    // Whole replies with the request's echo, corrupted or not; a late detection reply is none.
+    EXPECT_EQ(Replies_Heard(Bytes("04 00 FB 04 00 FA 04 00"), Cmd_Write_EEPROM, 3), 2u);
+    EXPECT_EQ(Replies_Heard(With_Checksum(Bytes("87 00 04 00 FB 04")), Cmd_Write_EEPROM, 3), 0u);
 }
 
 TEST(Frames, Log_Line_Writes_Two_Upper_Case_Digits_Per_Byte) {
@@ -56,24 +60,39 @@ TEST(Frames, Log_Line_Writes_Two_Upper_Case_Digits_Per_Byte) {
     EXPECT_EQ(Log_Line(""), "\r\n");
 }
 
-TEST_F(Link_Rig, Receive_Handler_Appends_Byte_Transparently) {
-    port.Pending = {Bytes("00"), Bytes("80 FF")};
+TEST(Frames, Reply_Log_Line_Shows_64_Bytes_Then_The_Count_Of_The_Rest) {
+    const std::string bytes(255, '\xA5');
+    EXPECT_EQ(Reply_Log_Line(bytes.substr(0, 64), 64), Log_Line(bytes.substr(0, 64)));
+    const std::string shown = Log_Line(bytes.substr(0, 64));
+    EXPECT_EQ(Reply_Log_Line(bytes.substr(0, 65), 65),
+              shown.substr(0, shown.size() - 2) + " ... (+1 bytes)\r\n");
+    EXPECT_EQ(Reply_Log_Line(bytes, 5000),
+              shown.substr(0, shown.size() - 2) + " ... (+4936 bytes)\r\n");
+}
+
+TEST_F(Link_Rig, Receive_Handler_Keeps_Bytes_Only_While_A_Reply_Is_Awaited) {
+    port.Pending = {Bytes("87 04")};
     port.Deliver_Next();
-    EXPECT_EQ(data.Rx_Count, 1);
-    port.Deliver_Next();
+    EXPECT_EQ(data.Rx_Count, 0);
+    EXPECT_EQ(link.Statistics().Discarded_Bytes, 2u);
+
+    port.Responder = [](const std::string&, std::size_t) {
+        return std::vector<std::string>{Bytes("00"), Bytes("80 FF")};
+    };
+    std::vector<std::pair<std::string, int>> seen;
+    Hook = [&] {
+        seen.emplace_back(data.Rx_Buffer, data.Rx_Count);
+        if (seen.size() == 3) {
+            for (int code : {1, 3, 1004, 1008, int{comEventPortLost}}) {
+                port.Raise(static_cast<std::int16_t>(code));
+            }
+            link.Request_Abort();
+        }
+    };
+    EXPECT_FALSE(link.Find_Module());
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{
+                        {"", 0}, {Bytes("00"), 1}, {Bytes("00 80 FF"), 3}}));
     EXPECT_EQ(data.Rx_Buffer, Bytes("00 80 FF"));
     EXPECT_EQ(data.Rx_Count, 3);
-
-    for (int code : {1, 3, 1004, 1008, int{comEventPortLost}}) {
-        port.Raise(static_cast<std::int16_t>(code));
-    }
-    EXPECT_EQ(data.Rx_Buffer, Bytes("00 80 FF"));
-    EXPECT_EQ(data.Rx_Count, 3);
-
-    port.Pending = {std::string(252, 'a'), "b"};
-    port.Deliver_Next();
-    EXPECT_EQ(data.Rx_Count, 255);
-    port.Deliver_Next();
-    EXPECT_EQ(data.Rx_Buffer.size(), 256u);
-    EXPECT_EQ(data.Rx_Count, 255);
+    EXPECT_EQ(link.Statistics().Discarded_Bytes, 2u);
 }

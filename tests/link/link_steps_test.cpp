@@ -1,5 +1,7 @@
 #include "Link_Rig.h"
 
+#include <set>
+
 namespace {
 
 std::size_t Block_Of(const std::string& frame) {
@@ -18,12 +20,12 @@ TEST_F(Link_Rig, Log_Replaces_With_Blue_Request_Then_Appends_Red_Reply) {
     EXPECT_EQ(view.Log, Detection_Line);
     EXPECT_EQ(view.Colours, (std::vector<Recording_View::Colouring>{{0, 18, 0xFF0000}}));
 
-    link.Log_Received(Bytes("87 04 41 42 43 44 6A"));
+    link.Log_Received(Bytes("87 04 41 42 43 44 6A"), 7);
     EXPECT_EQ(view.Log, Detection_Line + "0x87; 0x04; 0x41; 0x42; 0x43; 0x44; 0x6A\r\n");
     EXPECT_EQ(view.Colours, (std::vector<Recording_View::Colouring>{{18, 42, 255}}));
 
     link.Log_Sent(Find_Module_Request());
-    link.Log_Received("");
+    link.Log_Received("", 0);
     EXPECT_EQ(view.Log, Detection_Line + "\r\n");
     EXPECT_EQ(view.Colours, (std::vector<Recording_View::Colouring>{{18, 2, 255}}));
 }
@@ -109,7 +111,7 @@ TEST_F(Link_Rig, Whole_Image_Written_Block_By_Block) {
     view.Counters = {{Link_View::Counter::Sent, "1"}, {Link_View::Counter::Received, "1"}};
     data.Stop_Request = true; // left over from a click before the write began
     // Longer acknowledgements are judged on their first three bytes; bytes arriving between
-    // two waits are thrown away by the next request.
+    // two waits are thrown away and counted.
     port.Responder = [](const std::string& request, std::size_t) {
         return std::vector<std::string>{Valid_Answer(request) + Bytes("55"), Bytes("04 00 FB")};
     };
@@ -126,7 +128,72 @@ TEST_F(Link_Rig, Whole_Image_Written_Block_By_Block) {
     EXPECT_EQ(link.Statistics().Requests, 512);
     EXPECT_EQ(link.Statistics().Retries, 0);
     EXPECT_EQ(link.Statistics().Bytes_Sent, 512u * 135u);
+    EXPECT_EQ(link.Statistics().Discarded_Bytes, 511u * 3u);
+    EXPECT_EQ(link.Statistics().Late_Replies, 0);
+    EXPECT_EQ(clock.Now, 0u);
     EXPECT_TRUE(ws.Messages.empty());
+}
+
+// The unit answers every request it hears, in turn. Block 9's first acknowledgement leaves
+// 3050 ms late, after the retry went out, and block 10's first request is lost on the line:
+// the retry's acknowledgement must not pass for block 10's.
+TEST_F(Link_Rig, Late_Acknowledgement_Is_Not_Taken_For_The_Next_Block) {
+    std::set<std::size_t> stored;
+    std::uint32_t unit_busy_until = 0;
+    port.Responder = [&](const std::string& request, std::size_t index) {
+        const std::size_t k = Block_Of(request);
+        if (k == 10 && !stored.count(10) && port.Count(Cmd_Write_EEPROM) == 12) {
+            return std::vector<std::string>{};
+        }
+        stored.insert(k);
+        const std::uint32_t late = k == 9 && index == 9 ? 3050 : 1;
+        unit_busy_until = std::max(clock.Now + late, unit_busy_until + 1);
+        Timed.emplace(unit_busy_until, Valid_Answer(request));
+        return std::vector<std::string>{};
+    };
+    EXPECT_TRUE(link.Write_EEPROM());
+    EXPECT_EQ(stored.size(), 512u);
+    EXPECT_EQ(port.Count(Cmd_Write_EEPROM), 514u);
+    EXPECT_EQ(link.Statistics().Retries, 2);
+    EXPECT_EQ(link.Statistics().Late_Replies, 1);
+    EXPECT_TRUE(ws.Messages.empty());
+}
+
+// A reply that came whole, even a corrupted one, owes nothing: only an attempt that timed out
+// leaves a reply to wait for, once, before the next block.
+TEST_F(Link_Rig, Only_A_Timed_Out_Attempt_Costs_A_Wait_For_Its_Late_Reply) {
+    port.Responder = [](const std::string& request, std::size_t index) {
+        if (index == 3) {
+            return std::vector<std::string>{Bytes("04 00 FA")};
+        }
+        return index == 6 ? std::vector<std::string>{} : Answer_All(request, index);
+    };
+    EXPECT_TRUE(link.Write_EEPROM());
+    EXPECT_EQ(port.Count(Cmd_Write_EEPROM), 514u);
+    EXPECT_EQ(link.Statistics().Retries, 2);
+    EXPECT_EQ(link.Statistics().Late_Replies, 0);
+    EXPECT_EQ(clock.Now, 6000u);
+    EXPECT_EQ(view.Sent(), "514");
+    EXPECT_EQ(view.Received(), "514");
+}
+
+// Megabytes in reply to each request: every attempt is decided on its first burst, the buffer
+// keeps 255 bytes and the log shows 64 of them and the count of the rest.
+TEST_F(Link_Rig, Flood_Is_Decided_At_Once_In_A_Bounded_Buffer) {
+    port.Responder = [](const std::string&, std::size_t) {
+        return std::vector<std::string>{std::string(1 << 20, '\x87')};
+    };
+    EXPECT_FALSE(link.Find_Module());
+    EXPECT_EQ(port.Frames.size(), 3u);
+    EXPECT_EQ(clock.Now, 0u);
+    EXPECT_EQ(data.Rx_Buffer.size(), 255u);
+    EXPECT_EQ(data.Rx_Count, 255);
+    EXPECT_EQ(link.Statistics().Discarded_Bytes, 3u * ((1u << 20) - 255u));
+    std::string shown = Log_Line(std::string(64, '\x87'));
+    shown.resize(shown.size() - 2);
+    EXPECT_EQ(view.Log,
+              Detection_Line + shown + " ... (+" + std::to_string((1 << 20) - 64) + " bytes)\r\n");
+    Expect_Failure(Not_Found);
 }
 
 TEST_F(Link_Rig, Block_Never_Acknowledged_Ends_The_Write_After_Three_Tries) {

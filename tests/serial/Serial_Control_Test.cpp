@@ -91,6 +91,43 @@ TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
     ::close(master);
 }
 
+// A far end that reads nothing for a while fills the line: the system refuses more bytes (EAGAIN)
+// although the device is there. The rest goes out from the event loop once the far end reads.
+TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+
+    Qt_Serial_Control control;
+    Receiver receiver(control);
+    control.Set_Port_Device(::ptsname(master));
+    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    ASSERT_TRUE(control.Set_Settings("115200,n,8,1")) << control.Last_Error();
+
+    std::string sent;
+    for (int k = 0; k < 2000; ++k) {
+        const std::string request = Write_Frame(128u * (k % 512), std::string(128, char(k)));
+        control.Output(request);
+        sent += request;
+    }
+    EXPECT_TRUE(control.PortOpen()) << control.Last_Error();
+    std::string line;
+    EXPECT_TRUE(Wait_For([&] {
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) {
+            line.append(buffer, static_cast<std::size_t>(n));
+        }
+        return line.size() >= sent.size();
+    }));
+    EXPECT_TRUE(line == sent) << line.size() << " of " << sent.size() << " bytes";
+    EXPECT_TRUE(control.PortOpen());
+    EXPECT_EQ(std::count(receiver.Events.begin(), receiver.Events.end(), comEventPortLost), 0);
+    control.Set_PortOpen(false);
+    ::close(master);
+}
+
 TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_Refuses_Odd_Settings_And_Says_Why) {
     Simulated_Unit sim({});
     int number = 0;

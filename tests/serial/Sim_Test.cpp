@@ -172,6 +172,22 @@ TEST(Module_Sim, Sends_Replies_In_Bursts_Late_And_At_Line_Rate) {
     EXPECT_EQ(line_port.Read(3, Reply_Limit), Write_Ack);
 }
 
+// Block 1's first request is lost; block 2's first acknowledgement leaves 300 ms late and the
+// request heard meanwhile (its repeat) is answered only after it.
+TEST(Module_Sim, Loses_A_First_Request_And_Holds_Up_A_Late_Acknowledgement) {
+    Simulated_Unit sim({"--lose-block", "1", "--late-ack", "2:300"});
+    Raw_Port port(sim.Device);
+    port.Send(Write_Frame(128, Zeros));
+    EXPECT_EQ(port.Read_For(Silence), "");
+    port.Send(Write_Frame(128, Zeros));
+    EXPECT_EQ(port.Read(3, Reply_Limit), Write_Ack);
+    port.Send(Write_Frame(256, Zeros));
+    EXPECT_EQ(port.Read_For(100ms), "");
+    port.Send(Write_Frame(256, Zeros));
+    EXPECT_EQ(port.Read_For(100ms), "");
+    EXPECT_EQ(port.Read(6, Reply_Limit), Write_Ack + Write_Ack);
+}
+
 TEST(Module_Sim, Is_Listed_While_Running_And_Gone_After_Exit) {
     for (const int signal : {SIGTERM, SIGKILL}) {
         Simulated_Unit sim({});

@@ -92,6 +92,10 @@ Faults (CMD is find, write or reset; N counts the requests of that command from 
                           the request and the reply would have crossed the line
   --write-time MS         EEPROM write time of each block before its acknowledgement
   --close-after-block K   close the line and exit after acknowledging block K
+  --late-ack K:MS         send the acknowledgement of block K's first write MS ms late;
+                          requests heard meanwhile are handled after it, in order
+  --lose-block K          lose block K's first write request on the line: not stored, no
+                          reply; a repeated request is handled as usual
 Other:
   --verbose               log every request received (and every bad one) to stderr
   --help                  this text
@@ -154,13 +158,25 @@ Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
                 return bad_value();
             }
             (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
-        } else if (flag == "--never-ack-block" || flag == "--close-after-block") {
+        } else if (flag == "--late-ack") {
+            const auto colon = value.find(':');
+            const auto block = Parse_Count(value.substr(0, colon), 0);
+            const auto delay =
+                colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
+            if (!block || *block > 511 || !delay) {
+                return bad_value();
+            }
+            options.Late_Ack_Ms[*block] = static_cast<int>(*delay);
+        } else if (flag == "--never-ack-block" || flag == "--close-after-block" ||
+                   flag == "--lose-block") {
             const auto block = Parse_Count(value, 0);
             if (!block || *block > 511) {
                 return bad_value();
             }
             if (flag == "--never-ack-block") {
                 options.Never_Ack_Blocks.insert(*block);
+            } else if (flag == "--lose-block") {
+                options.Lose_Blocks.insert(*block);
             } else {
                 options.Close_After_Block = *block;
             }

@@ -33,6 +33,8 @@ struct Sim_Options {
     bool Line_Rate = false;
     int Write_Time_Ms = 0;
     std::optional<long> Close_After_Block;
+    std::map<long, int> Late_Ack_Ms; // block -> delay of its first acknowledgement
+    std::set<long> Lose_Blocks;      // blocks whose first write request is lost on the line
 };
 
 struct Sim_Parse_Result {

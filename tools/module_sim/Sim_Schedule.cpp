@@ -17,10 +17,13 @@ void Reply_Schedule::Add(const Sim_Answer& answer, Sim_Clock::time_point now) {
     if (answer.Reply.empty()) {
         return;
     }
+    // A unit held up by a late reply handles what it heard meanwhile one request after another.
+    const bool held = busy_until_ > ready;
+    ready = std::max(ready, busy_until_);
     if (answer.Block_Written) {
         ready += std::chrono::milliseconds(options_.Write_Time_Ms);
     }
-    ready += std::chrono::milliseconds(options_.Delay_Ms);
+    ready += std::chrono::milliseconds(options_.Delay_Ms + answer.Late_Ms);
     auto due = ready;
     if (options_.Line_Rate) {
         due = std::max(ready, send_free_) + Line_Time(answer.Reply.size());
@@ -34,5 +37,8 @@ void Reply_Schedule::Add(const Sim_Answer& answer, Sim_Clock::time_point now) {
         due += std::chrono::milliseconds(options_.Burst_Pause_Ms);
     }
     chunks_.back().Close_After = answer.Close_After;
+    if (answer.Late_Ms > 0 || held) {
+        busy_until_ = chunks_.back().Due;
+    }
     last_due_ = chunks_.back().Due;
 }

@@ -36,4 +36,5 @@ class Reply_Schedule {
     Sim_Clock::time_point receive_free_{};
     Sim_Clock::time_point send_free_{};
     Sim_Clock::time_point last_due_{};
+    Sim_Clock::time_point busy_until_{};
 };

@@ -178,8 +178,20 @@ Sim_Answer Sim_Unit::Handle(std::string_view frame, Sim_Clock::time_point first_
             }
             return answer;
         }
+        const int heard = aligned ? ++block_writes_[block] : 0;
+        if (heard == 1 && options_.Lose_Blocks.count(block) > 0) {
+            if (log_ != nullptr) {
+                *log_ << "module-sim: " << what << ": lost on the line, no reply\n" << std::flush;
+            }
+            return answer;
+        }
         if (aligned && options_.Never_Ack_Blocks.count(block) > 0) {
             silent = true;
+        }
+        if (const auto late = options_.Late_Ack_Ms.find(block);
+            heard == 1 && late != options_.Late_Ack_Ms.end()) {
+            answer.Late_Ms = late->second;
+            what += ", " + std::to_string(late->second) + " ms late";
         }
         if (!silent) {
             for (std::size_t i = 0; i < Block_Bytes; ++i) {

@@ -24,6 +24,7 @@ struct Sim_Answer {
     bool Block_Written = false;       // the EEPROM write time applies before the reply
     bool Reset = false;
     bool Close_After = false; // the line closes once the reply has left
+    int Late_Ms = 0;          // added to the reply's delay
 };
 
 // The unit's side of the protocol: finds requests in the received byte stream, keeps the EEPROM
@@ -59,6 +60,7 @@ class Sim_Unit {
     std::size_t head_ = 0;
     Sim_Clock::time_point last_byte_{};
     std::map<Sim_Command, int> counts_;
+    std::map<long, int> block_writes_; // write requests heard per block
     std::size_t dropped_ = 0;
     std::string drop_reason_;
 };

@@ -175,7 +175,13 @@ void Print_Summary(Run_Outcome outcome, const Link_Statistics& stats, double sec
     const double rate = seconds > 0 ? blocks * double(Block_Size) / seconds : 0.0;
     std::cerr << std::fixed << std::setprecision(3) << Outcome_Text(outcome) << ": " << blocks
               << " blocks, " << stats.Retries << " retries, " << seconds << " s, "
-              << std::setprecision(0) << rate << " bytes/s\n";
+              << std::setprecision(0) << rate << " bytes/s";
+    // Worth a word only when the line or the unit misbehaved.
+    if (stats.Late_Replies > 0 || stats.Discarded_Bytes > 0) {
+        std::cerr << "; " << stats.Late_Replies << " late replies waited out, "
+                  << stats.Discarded_Bytes << " stray bytes discarded";
+    }
+    std::cerr << "\n";
 }
 
 } // namespace
