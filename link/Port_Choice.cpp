@@ -107,7 +107,9 @@ Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& 
     if (Starts_With_No_Case(trimmed, "serial=")) {
         return By_Serial_Number(trimmed.substr(7), listed);
     }
-    return By_Path(trimmed.find('/') == std::string::npos ? "/dev/" + trimmed : trimmed, listed);
+    // "ttyUSB0" and "pts/7" name devices under /dev/; a path says where it starts.
+    const bool path = trimmed.front() == '/' || trimmed.front() == '.';
+    return By_Path(path ? trimmed : "/dev/" + trimmed, listed);
 }
 
 bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now) {

@@ -20,7 +20,7 @@ struct Port_Choice {
 // - a number or "COM n" (1 to 32767, blanks allowed after COM): the listed port of that number;
 // - "serial=XXXX": the one listed port whose USB serial number is XXXX;
 // - a path (/dev/ttyUSB0, /dev/serial/by-id/... links): the device it leads to;
-// - a bare device name (ttyUSB0): the same under /dev/.
+// - a bare device name (ttyUSB0, pts/7): the same under /dev/.
 // A number that is not listed, a device that does not exist or a serial number no port carries is
 // Gone; a serial number on several ports is Ambiguous.
 Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& listed);
