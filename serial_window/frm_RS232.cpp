@@ -2,6 +2,7 @@
 
 #include "mod_RS232_COD.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -178,8 +180,8 @@ void frm_RS232::Build_Controls() {
     settings->addWidget(txt_Stop_Bit, 3, 1);
 
     auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addWidget(fra_Speed, 1);
+    top->addLayout(left, 3);
+    top->addWidget(fra_Speed, 2);
     body->addLayout(top);
 
     fra_Comandi = Frame("fra_Comandi", "Lettura/Scrittura modulo LCD alarm:");
@@ -233,6 +235,9 @@ void frm_RS232::Build_Controls() {
     resize(660, 580);
 
     connect(cmb_RS232, &QComboBox::currentTextChanged, this, [this] { Show_Port_Device(); });
+    // An entry longer than the field shows its start, where the number is.
+    connect(cmb_RS232, &QComboBox::currentIndexChanged, this,
+            [this] { cmb_RS232->lineEdit()->setCursorPosition(0); });
     connect(cmd_Scan_RS232, &QPushButton::clicked, this, [this] { cmd_Scan_RS232_Click(); });
     connect(cmd_ON, &QPushButton::clicked, this, [this] { cmd_ON_Click(); });
     connect(cmd_OFF, &QPushButton::clicked, this, [this] { cmd_OFF_Click(); });
@@ -260,6 +265,7 @@ void frm_RS232::Refresh_Port_List() {
     if (cmb_RS232->count() > 0) {
         cmb_RS232->setCurrentIndex(0);
         cmb_RS232->setEditText(cmb_RS232->itemText(0));
+        cmb_RS232->lineEdit()->setCursorPosition(0);
     }
     Show_Port_Device();
 }
@@ -282,6 +288,10 @@ void frm_RS232::Scan_Ports() {
             port_.Set_PortOpen(false);
         }
     }
+    // The open list shows whole entries, also when they are wider than the field.
+    QAbstractItemView* entries = cmb_RS232->view();
+    entries->setMinimumWidth(entries->sizeHintForColumn(0) + 2 * entries->frameWidth() +
+                             entries->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 // A list entry stands for the device its scan found; a typed text is looked up among them.
