@@ -9,7 +9,6 @@
 #include <QJsonObject>
 
 #include <csignal>
-#include <cstdlib>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -73,10 +72,7 @@ QJsonObject Listed_Port(const QJsonArray& ports, const std::string& device) {
 
 } // namespace
 
-// Units of this test only, so that no other test's unit shifts the numbers under it.
 TEST(Cli_Ports, ListedAsJsonLookedUpOnceAndNeverAnotherUnit) {
-    Temp_Folder registry("ports");
-    ::setenv("XDG_RUNTIME_DIR", registry.Path().c_str(), 1);
     std::optional<Unit> ending(std::in_place, std::vector<std::string>{});
     Unit staying({});
     const QJsonArray listed = Listed_Ports();

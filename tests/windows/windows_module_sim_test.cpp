@@ -47,10 +47,15 @@ class Module_Sim_Test : public QObject {
     Q_OBJECT
 
   private slots:
+    // The scan opens every listed port for a moment: units of other tests stay out of its way.
+    void initTestCase() { ::setenv("XDG_RUNTIME_DIR", registry_.Path().c_str(), 1); }
     void A_run_from_the_window_programs_the_unit();
     void Stop_during_the_write_leaves_the_port_open_for_the_next_run();
     void Closing_the_serial_window_mid_run_closes_it_after_the_run();
     void An_entry_opens_its_own_unit_after_others_come_and_go();
+
+  private:
+    Temp_Folder registry_{"window-ports"};
 };
 
 void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
