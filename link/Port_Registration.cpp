@@ -75,22 +75,26 @@ int Group_Of(const std::string& device) {
 
 } // namespace
 
-std::vector<Port_Entry> Number_Ports(const std::vector<System_Port>& system,
+std::vector<Port_Entry> Number_Ports(std::vector<Port_Entry> system,
                                      const std::vector<Registered_Port>& simulated) {
     struct Candidate {
         int Group;
         std::string Key;
-        std::string Device;
-        std::string Description;
+        Port_Entry Port;
     };
     std::vector<Candidate> all;
-    for (const auto& port : system) {
-        all.push_back({Group_Of(port.Device), Base_Name(port.Device), port.Device,
-                       port.Description.empty() ? "serial port" : port.Description});
+    for (auto& port : system) {
+        if (port.Description.empty()) {
+            port.Description = "serial port";
+        }
+        all.push_back({Group_Of(port.Device), Base_Name(port.Device), std::move(port)});
     }
     for (const auto& unit : simulated) {
-        all.push_back(
-            {2, unit.Name, unit.Device, "simulated unit, pid " + std::to_string(unit.Pid)});
+        Port_Entry port;
+        port.Device = unit.Device;
+        port.Description = "simulated unit, pid " + std::to_string(unit.Pid);
+        port.Simulated_Pid = unit.Pid;
+        all.push_back({2, unit.Name, std::move(port)});
     }
     std::stable_sort(all.begin(), all.end(), [](const Candidate& x, const Candidate& y) {
         if (x.Group != y.Group) {
@@ -101,11 +105,11 @@ std::vector<Port_Entry> Number_Ports(const std::vector<System_Port>& system,
     std::vector<Port_Entry> ports;
     std::set<std::string> seen;
     for (auto& candidate : all) {
-        if (!seen.insert(candidate.Device).second) {
+        if (!seen.insert(candidate.Port.Device).second) {
             continue;
         }
-        ports.push_back({static_cast<int>(ports.size()) + 1, candidate.Device,
-                         std::move(candidate.Description)});
+        candidate.Port.Number = static_cast<int>(ports.size()) + 1;
+        ports.push_back(std::move(candidate.Port));
     }
     return ports;
 }

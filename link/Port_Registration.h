@@ -26,12 +26,7 @@ std::vector<Registered_Port> Registered_Ports();
 // "ttyUSB2" before "ttyUSB10": runs of digits compare by value.
 bool Natural_Less(const std::string& a, const std::string& b);
 
-struct System_Port {
-    std::string Device;
-    std::string Description;
-};
-
 // Numbers from 1: USB adapters (ttyUSB*, then ttyACM*), then the simulated units, then every other
 // serial device, each group in natural order. A device listed twice keeps its first number.
-std::vector<Port_Entry> Number_Ports(const std::vector<System_Port>& system,
+std::vector<Port_Entry> Number_Ports(std::vector<Port_Entry> system,
                                      const std::vector<Registered_Port>& simulated);

@@ -6,6 +6,25 @@
 
 #include <algorithm>
 
+namespace {
+
+Port_Entry Entry_Of(const QSerialPortInfo& info) {
+    Port_Entry port;
+    port.Device = info.systemLocation().toStdString();
+    port.Description = info.description().toStdString();
+    port.Manufacturer = info.manufacturer().toStdString();
+    port.Has_Usb_Ids = info.hasVendorIdentifier() && info.hasProductIdentifier();
+    port.Vendor_Id = port.Has_Usb_Ids ? info.vendorIdentifier() : 0;
+    port.Product_Id = port.Has_Usb_Ids ? info.productIdentifier() : 0;
+    port.Serial_Number = info.serialNumber().toStdString();
+    if (port.Description.empty()) {
+        port.Description = port.Has_Usb_Ids ? "USB serial adapter" : "serial port";
+    }
+    return port;
+}
+
+} // namespace
+
 #ifdef Q_OS_WIN
 
 std::vector<Port_Entry> List_Ports() {
@@ -15,7 +34,10 @@ std::vector<Port_Entry> List_Ports() {
         bool is_number = false;
         const int number = name.mid(3).toInt(&is_number);
         if (name.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive) && is_number) {
-            ports.push_back({number, name.toStdString(), info.description().toStdString()});
+            Port_Entry port = Entry_Of(info);
+            port.Number = number;
+            port.Device = name.toStdString();
+            ports.push_back(port);
         }
     }
     std::sort(ports.begin(), ports.end(),
@@ -23,34 +45,14 @@ std::vector<Port_Entry> List_Ports() {
     return ports;
 }
 
-std::optional<std::string> Device_For_Port(int number) {
-    if (number < 1) {
-        return std::nullopt;
-    }
-    return "COM" + std::to_string(number);
-}
-
 #else
 
 std::vector<Port_Entry> List_Ports() {
-    std::vector<System_Port> system;
+    std::vector<Port_Entry> system;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        std::string description = info.description().toStdString();
-        if (description.empty()) {
-            description = info.hasVendorIdentifier() ? "USB serial adapter" : "serial port";
-        }
-        system.push_back({info.systemLocation().toStdString(), description});
+        system.push_back(Entry_Of(info));
     }
-    return Number_Ports(system, Registered_Ports());
-}
-
-std::optional<std::string> Device_For_Port(int number) {
-    for (const Port_Entry& port : List_Ports()) {
-        if (port.Number == number) {
-            return port.Device;
-        }
-    }
-    return std::nullopt;
+    return Number_Ports(std::move(system), Registered_Ports());
 }
 
 #endif

@@ -46,20 +46,22 @@ Qt_Serial_Control::~Qt_Serial_Control() {
     port_.close();
 }
 
+std::vector<Port_Entry> Qt_Serial_Control::Available_Ports() {
+    return List_Ports();
+}
+
 void Qt_Serial_Control::Set_CommPort(std::int16_t port) {
     port_number_ = port;
-    named_device_.clear();
+    bound_device_.clear();
 }
 
 void Qt_Serial_Control::Set_Port_Device(const std::string& device) {
-    named_device_ = device;
+    bound_device_ = device;
 }
 
-std::string Qt_Serial_Control::Port_Name() const {
-    if (!named_device_.empty()) {
-        return named_device_;
-    }
-    return "port " + std::to_string(port_number_) + " (" + device_ + ")";
+void Qt_Serial_Control::Fail(Port_Failure failure, const std::string& why) {
+    last_failure_ = failure;
+    last_error_ = why;
 }
 
 bool Qt_Serial_Control::Set_PortOpen(bool open) {
@@ -72,44 +74,42 @@ bool Qt_Serial_Control::Set_PortOpen(bool open) {
     if (port_.isOpen()) {
         return true;
     }
-    if (!named_device_.empty()) {
-        device_ = named_device_;
-    } else {
-        const std::optional<std::string> device = Device_For_Port(port_number_);
-        if (!device) {
-            last_error_ = "port " + std::to_string(port_number_) + " does not exist";
-            return false;
-        }
-        device_ = *device;
+    if (bound_device_.empty()) {
+        Fail(Port_Failure::Not_Found,
+             "port " + std::to_string(port_number_) + " is bound to no device");
+        return false;
     }
+    device_ = bound_device_;
     port_.setPortName(QString::fromStdString(device_));
     if (!port_.open(QIODevice::ReadWrite)) {
-        last_error_ = Port_Name() + ": " + Open_Failure(port_.error());
+        Open_Failed(port_.error());
         port_.clearError();
         return false;
     }
-    last_error_.clear();
+    Fail(Port_Failure::None, "");
     comm_event_ = 0;
     ++line_generation_;
     return true;
 }
 
-std::string Qt_Serial_Control::Open_Failure(QSerialPort::SerialPortError error) const {
+void Qt_Serial_Control::Open_Failed(QSerialPort::SerialPortError error) {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return "does not exist";
+        Fail(Port_Failure::Not_Found, device_ + ": does not exist");
+        return;
     case QSerialPort::PermissionError: {
         // The port refuses both a user without rights and a second user of the port.
         const QFileInfo file(QString::fromStdString(device_));
         if (file.exists() && file.isReadable() && file.isWritable()) {
-            return "in use by another program";
+            Fail(Port_Failure::In_Use, device_ + ": in use by another program");
+        } else {
+            Fail(Port_Failure::No_Permission, device_ + ": permission denied");
         }
-        return "permission denied";
+        return;
     }
-    case QSerialPort::OpenError:
-        return "already open";
     default:
-        return port_.errorString().toStdString();
+        Fail(Port_Failure::Other, device_ + ": " + port_.errorString().toStdString());
+        return;
     }
 }
 
@@ -123,7 +123,8 @@ bool Qt_Serial_Control::Set_Settings(const std::string& settings) {
     long data_bits = 0;
     long stop_bits = 0;
     if (fields.size() != 4 || !Parse_Whole_Number(fields[0], baud) || baud <= 0) {
-        last_error_ = "settings \"" + settings + "\": expected baud,parity,data bits,stop bits";
+        Fail(Port_Failure::Settings_Refused,
+             "settings \"" + settings + "\": expected baud,parity,data bits,stop bits");
         return false;
     }
     QSerialPort::Parity parity = QSerialPort::NoParity;
@@ -141,15 +142,18 @@ bool Qt_Serial_Control::Set_Settings(const std::string& settings) {
     } else if (letter == "s") {
         parity = QSerialPort::SpaceParity;
     } else {
-        last_error_ = "settings \"" + settings + "\": parity must be n, e, o, m or s";
+        Fail(Port_Failure::Settings_Refused,
+             "settings \"" + settings + "\": parity must be n, e, o, m or s");
         return false;
     }
     if (!Parse_Whole_Number(fields[2], data_bits) || data_bits < 5 || data_bits > 8) {
-        last_error_ = "settings \"" + settings + "\": data bits must be 5 to 8";
+        Fail(Port_Failure::Settings_Refused,
+             "settings \"" + settings + "\": data bits must be 5 to 8");
         return false;
     }
     if (!Parse_Whole_Number(fields[3], stop_bits) || (stop_bits != 1 && stop_bits != 2)) {
-        last_error_ = "settings \"" + settings + "\": stop bits must be 1 or 2";
+        Fail(Port_Failure::Settings_Refused,
+             "settings \"" + settings + "\": stop bits must be 1 or 2");
         return false;
     }
     const bool applied =
@@ -158,7 +162,8 @@ bool Qt_Serial_Control::Set_Settings(const std::string& settings) {
         port_.setStopBits(stop_bits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop) &&
         port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!applied) {
-        last_error_ = "settings \"" + settings + "\": " + port_.errorString().toStdString();
+        Fail(Port_Failure::Settings_Refused,
+             "settings \"" + settings + "\": " + port_.errorString().toStdString());
         port_.clearError();
         return false;
     }
@@ -232,7 +237,7 @@ bool Qt_Serial_Control::Device_Gone(QSerialPort::SerialPortError error) const {
 }
 
 void Qt_Serial_Control::Report_Port_Lost() {
-    last_error_ = Port_Name() + ": the port went away";
+    last_error_ = device_ + ": the port went away";
     port_.close();
     port_.clearError();
     // The loss can show inside Output; the handler still runs only from the event loop, as every

@@ -18,12 +18,15 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
     explicit Qt_Serial_Control(QObject* parent = nullptr);
     ~Qt_Serial_Control() override;
 
+    std::vector<Port_Entry> Available_Ports() override;
+
     void Set_CommPort(std::int16_t port) override;
     std::int16_t CommPort() const override { return port_number_; }
     void Set_Port_Device(const std::string& device) override;
 
     bool Set_PortOpen(bool open) override;
     bool PortOpen() const override { return port_.isOpen(); }
+    Port_Failure Last_Failure() const override { return last_failure_; }
     std::string Last_Error() const override { return last_error_; }
 
     bool Set_Settings(const std::string& settings) override;
@@ -44,13 +47,14 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
     bool Device_Gone(QSerialPort::SerialPortError error) const;
     void Report_Port_Lost();
     void Raise(std::int16_t event);
-    std::string Open_Failure(QSerialPort::SerialPortError error) const;
-    std::string Port_Name() const;
+    void Fail(Port_Failure failure, const std::string& why);
+    void Open_Failed(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
     std::int16_t port_number_ = 1;
-    std::string named_device_; // set by Set_Port_Device; wins over the number while not empty
+    std::string bound_device_; // what the next opening uses; unbound by a new number
     std::string device_;
+    Port_Failure last_failure_ = Port_Failure::None;
     std::string last_error_;
     std::int16_t comm_event_ = 0;
     unsigned line_generation_ = 0;

@@ -1,9 +1,8 @@
 #include "frm_RS232.h"
 
-#include "Port_Number.h"
-#include "Port_Registry.h"
 #include "mod_RS232_COD.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -15,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -69,6 +69,41 @@ QLineEdit* Read_Only_Field(const char* name, const char* text, const char* toolt
     return field;
 }
 
+// "COM 1 – /dev/ttyUSB0 (n. serie A10K3XYZ)": the number, and what tells the unit apart.
+QString Entry_Text(const Port_Entry& port) {
+    QString text = QStringLiteral("COM %1 – %2").arg(port.Number).arg(Q(port.Device));
+    if (port.Simulated_Pid != 0) {
+        text += Q(" (unità simulata)");
+    } else if (!port.Serial_Number.empty()) {
+        text += QStringLiteral(" (n. serie %1)").arg(Q(port.Serial_Number));
+    }
+    return text;
+}
+
+std::string Port_Name(const Port_Entry& port) {
+    if (port.Number == 0) {
+        return port.Device;
+    }
+    return "COM " + std::to_string(port.Number) + " (" + port.Device + ")";
+}
+
+std::string Failure_Text(Port_Failure failure) {
+    switch (failure) {
+    case Port_Failure::In_Use:
+        return "La porta è in uso da un altro programma.";
+    case Port_Failure::No_Permission:
+        return "Permesso negato: l'utente non può usare la porta.";
+    case Port_Failure::Not_Found:
+        return "La porta non esiste.";
+    case Port_Failure::Settings_Refused:
+        return "La porta non accetta queste impostazioni.";
+    case Port_Failure::None:
+    case Port_Failure::Other:
+        break;
+    }
+    return "Errore del sistema nell'apertura della porta.";
+}
+
 // Log colours are 0x00BBGGRR values.
 QColor Log_Colour(std::uint32_t colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
@@ -107,14 +142,16 @@ void frm_RS232::Build_Controls() {
     cmb_RS232->setEditable(true);
     cmb_RS232->setInsertPolicy(QComboBox::NoInsert);
     cmb_RS232->setToolTip(Q("Selezionare una porta seriale dall'elenco"));
-    // Port numbers are not the system's device names here, so the device is shown beside them.
+    cmd_Scan_RS232 = Button("cmd_Scan_RS232", "Aggiorna", "Aggiorna l'elenco delle porte seriali");
+    // Port numbers are not the system's device names here, so the device is shown with them.
     lbl_Port_Device = new QLabel;
     lbl_Port_Device->setObjectName(QStringLiteral("lbl_Port_Device"));
     lbl_Port_Device->setToolTip(Q("Dispositivo della porta selezionata"));
-    lbl_Port_Device->setMinimumWidth(110);
-    auto* port_row = new QHBoxLayout(fra_RS232);
-    port_row->addWidget(cmb_RS232, 1);
-    port_row->addWidget(lbl_Port_Device);
+    auto* port_rows = new QGridLayout(fra_RS232);
+    port_rows->addWidget(cmb_RS232, 0, 0);
+    port_rows->addWidget(cmd_Scan_RS232, 0, 1);
+    port_rows->addWidget(lbl_Port_Device, 1, 0, 1, 2);
+    port_rows->setColumnStretch(0, 1);
 
     fra_Set_Port = Frame("fra_Set_Port", "Attiva porta selezionata:");
     cmd_ON = Button("cmd_ON", "ON", "Attiva porta seriale selezionata");
@@ -143,8 +180,8 @@ void frm_RS232::Build_Controls() {
     settings->addWidget(txt_Stop_Bit, 3, 1);
 
     auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addWidget(fra_Speed, 1);
+    top->addLayout(left, 3);
+    top->addWidget(fra_Speed, 2);
     body->addLayout(top);
 
     fra_Comandi = Frame("fra_Comandi", "Lettura/Scrittura modulo LCD alarm:");
@@ -198,6 +235,10 @@ void frm_RS232::Build_Controls() {
     resize(660, 580);
 
     connect(cmb_RS232, &QComboBox::currentTextChanged, this, [this] { Show_Port_Device(); });
+    // An entry longer than the field shows its start, where the number is.
+    connect(cmb_RS232, &QComboBox::currentIndexChanged, this,
+            [this] { cmb_RS232->lineEdit()->setCursorPosition(0); });
+    connect(cmd_Scan_RS232, &QPushButton::clicked, this, [this] { cmd_Scan_RS232_Click(); });
     connect(cmd_ON, &QPushButton::clicked, this, [this] { cmd_ON_Click(); });
     connect(cmd_OFF, &QPushButton::clicked, this, [this] { cmd_OFF_Click(); });
     connect(cmd_Stop_RS232, &QPushButton::clicked, this, [this] { cmd_Stop_RS232_Click(); });
@@ -213,35 +254,60 @@ void frm_RS232::Form_Load() {
         const double left = (area.width() - double(frameGeometry().width())) / 2;
         move(area.x() + int(std::lround(left)), area.y() + int(std::lround(top)));
     }
+    Refresh_Port_List();
+    Set_Port_Closed_State();
+}
+
+void frm_RS232::Refresh_Port_List() {
     ws_.Busy_Pointer(true);
     Scan_Ports();
     ws_.Busy_Pointer(false);
     if (cmb_RS232->count() > 0) {
         cmb_RS232->setCurrentIndex(0);
         cmb_RS232->setEditText(cmb_RS232->itemText(0));
+        cmb_RS232->lineEdit()->setCursorPosition(0);
     }
     Show_Port_Device();
-    Set_Port_Closed_State();
 }
 
 void frm_RS232::Scan_Ports() {
+    scanned_.clear();
     cmb_RS232->clear();
-    for (int n = First_Scanned_Port; n <= Last_Scanned_Port; ++n) {
-        port_.Set_CommPort(static_cast<std::int16_t>(n));
+    for (const Port_Entry& entry : port_.Available_Ports()) {
+        if (entry.Number < First_Scanned_Port || entry.Number > Last_Scanned_Port) {
+            continue;
+        }
+        port_.Set_CommPort(static_cast<std::int16_t>(entry.Number));
+        port_.Set_Port_Device(entry.Device);
         port_.Set_PortOpen(true);
         if (port_.PortOpen()) {
-            cmb_RS232->addItem(QStringLiteral("COM %1").arg(n));
+            scanned_.push_back(entry);
+            cmb_RS232->addItem(Entry_Text(entry), Q(entry.Device));
         }
         if (port_.PortOpen()) {
             port_.Set_PortOpen(false);
         }
     }
+    // The open list shows whole entries, also when they are wider than the field.
+    QAbstractItemView* entries = cmb_RS232->view();
+    entries->setMinimumWidth(entries->sizeHintForColumn(0) + 2 * entries->frameWidth() +
+                             entries->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
+// A list entry stands for the device its scan found; a typed text is looked up among them.
+Port_Choice frm_RS232::Chosen_Port() const {
+    const int index = cmb_RS232->currentIndex();
+    const QString text = cmb_RS232->currentText();
+    if (index >= 0 && std::size_t(index) < scanned_.size() && text == cmb_RS232->itemText(index)) {
+        return {Port_Choice_Status::Found, scanned_[std::size_t(index)], {}};
+    }
+    return Choose_Port(text.toStdString(), scanned_);
 }
 
 void frm_RS232::Show_Port_Device() {
-    const auto number = Port_Number_From_Text(cmb_RS232->currentText().toStdString());
-    const auto device = number ? Device_For_Port(*number) : std::nullopt;
-    lbl_Port_Device->setText(device ? Q(*device) : QString());
+    const Port_Choice choice = Chosen_Port();
+    lbl_Port_Device->setText(choice.Status == Port_Choice_Status::Found ? Q(choice.Port.Device)
+                                                                        : QString());
 }
 
 void frm_RS232::Set_Port_Closed_State() {
@@ -249,6 +315,7 @@ void frm_RS232::Set_Port_Closed_State() {
     cmd_OFF->setEnabled(false);
     fra_Comandi->setEnabled(false);
     cmd_Write_RS232->setEnabled(false);
+    cmd_Scan_RS232->setEnabled(true);
 }
 
 void frm_RS232::Set_Port_Open_State() {
@@ -256,30 +323,59 @@ void frm_RS232::Set_Port_Open_State() {
     cmd_ON->setEnabled(false);
     fra_Comandi->setEnabled(true);
     cmd_Write_RS232->setEnabled(true);
+    // The open port would not open for the scan and so drop out of the list.
+    cmd_Scan_RS232->setEnabled(false);
+}
+
+void frm_RS232::cmd_Scan_RS232_Click() {
+    Refresh_Port_List();
+}
+
+void frm_RS232::Port_Gone(const std::string& port_name, bool was_listed) {
+    ws_.Message_Box("La porta " + port_name +
+                        (was_listed ? " non è più presente." : " non è presente.") + CR_LF +
+                        "L'elenco delle porte è stato aggiornato: scegliere di nuovo la porta.",
+                    Title_Error, Message_Icon::Critical);
+    Refresh_Port_List();
 }
 
 void frm_RS232::cmd_ON_Click() {
     const std::string text = cmb_RS232->currentText().toStdString();
-    const auto number = Port_Number_From_Text(text);
-    if (!number) {
+    const Port_Choice choice = Chosen_Port();
+    switch (choice.Status) {
+    case Port_Choice_Status::Not_A_Port:
         ws_.Message_Box("Porta seriale non valida: \"" + text + "\".", Title_Error,
                         Message_Icon::Critical);
         return;
-    }
-    const std::string port_name = "COM " + std::to_string(*number);
-    port_.Set_CommPort(*number);
-    if (!port_.Set_PortOpen(true) || !port_.PortOpen()) {
-        ws_.Message_Box("Impossibile aprire la porta " + port_name + "." + CR_LF +
-                            port_.Last_Error(),
+    case Port_Choice_Status::Ambiguous:
+        ws_.Message_Box("Più porte rispondono a \"" + text + "\"." + CR_LF +
+                            "Scegliere la porta dall'elenco.",
                         Title_Error, Message_Icon::Critical);
         return;
+    case Port_Choice_Status::Gone:
+        Port_Gone(text, false);
+        return;
+    case Port_Choice_Status::Found:
+        break;
     }
-    if (!port_.Set_Settings(Line_Settings)) {
-        const std::string why = port_.Last_Error();
-        port_.Set_PortOpen(false);
-        ws_.Message_Box("Impossibile impostare la porta " + port_name + " a " + Line_Settings +
-                            "." + CR_LF + why,
-                        Title_Error, Message_Icon::Critical);
+    const Port_Entry& chosen = choice.Port;
+    if (!Still_There(chosen, port_.Available_Ports())) {
+        Port_Gone(Port_Name(chosen), chosen.Number != 0);
+        return;
+    }
+    if (!Open_Chosen_Port(port_, chosen)) {
+        const Port_Failure failure = port_.Last_Failure();
+        if (failure == Port_Failure::Not_Found) {
+            Port_Gone(Port_Name(chosen), chosen.Number != 0);
+            return;
+        }
+        const std::string first_line =
+            failure == Port_Failure::Settings_Refused
+                ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " + Line_Settings +
+                      "."
+                : "Impossibile aprire la porta " + Port_Name(chosen) + ".";
+        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure), Title_Error,
+                        Message_Icon::Critical);
         return;
     }
     Set_Port_Open_State();

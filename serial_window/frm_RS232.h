@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Link_View_Relay.h"
+#include "Port_Choice.h"
 #include "Programming_Sequence.h"
 #include "Serial_Control.h"
 #include "Window_System.h"
@@ -65,11 +66,17 @@ class frm_RS232 : public QWidget, public Sequence_View {
 
   private:
     void Build_Controls();
+    // The load's scan: the list offers the ports that open now, each bound to its device.
+    void Refresh_Port_List();
     void Scan_Ports();
+    Port_Choice Chosen_Port() const;
     void Show_Port_Device();
+    // Says the port is not there (any more) and scans again.
+    void Port_Gone(const std::string& port_name, bool was_listed);
     void Set_Port_Closed_State();
     void Set_Port_Open_State();
 
+    void cmd_Scan_RS232_Click();
     void cmd_ON_Click();
     void cmd_OFF_Click();
     void cmd_Stop_RS232_Click();
@@ -103,12 +110,14 @@ class frm_RS232 : public QWidget, public Sequence_View {
     std::string shown_log_;
     std::size_t shown_colours_ = 0;
 
+    std::vector<Port_Entry> scanned_; // one per list entry, in the list's order
     bool close_after_run_ = false;
     bool unloaded_ = false;
 
     QGroupBox* fra_Select_RS232 = nullptr;
     QGroupBox* fra_RS232 = nullptr;
     QComboBox* cmb_RS232 = nullptr;
+    QPushButton* cmd_Scan_RS232 = nullptr;
     QLabel* lbl_Port_Device = nullptr;
     QGroupBox* fra_Speed = nullptr;
     QLineEdit* txt_Baud_Rates = nullptr;

@@ -1,7 +1,6 @@
 // A full programming run over a pseudo-terminal with instant replies, from the serial window
 // (live log, counters and progress) and from vantrel-cli, side by side in one run.
 #include "Child_Process.h"
-#include "Port_Registry.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
@@ -50,12 +49,8 @@ double Window_Run_Seconds() {
     window.show();
     window.findChild<QAction*>(QStringLiteral("smnu_Comunicazione"))->trigger();
     frm_RS232* serial = window.Serial_Window();
-    int number = 0;
-    for (const Port_Entry& entry : List_Ports()) {
-        number = entry.Device == device ? entry.Number : number;
-    }
     auto* list = serial->findChild<QComboBox*>(QStringLiteral("cmb_RS232"));
-    list->setCurrentIndex(list->findText(QStringLiteral("COM %1").arg(number)));
+    list->setCurrentIndex(list->findData(QString::fromStdString(device)));
     QTest::mouseClick(serial->findChild<QPushButton*>(QStringLiteral("cmd_ON")), Qt::LeftButton);
     QTest::qWait(50);
 

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <csignal>
 #include <cstdlib>
 #include <thread>
@@ -31,9 +35,13 @@ struct Unit {
         sim.Process.Stop(SIGTERM);
         return sim.Process.Err();
     }
-    // Starts vantrel-cli program (or `program`, a copy of it) on this unit.
+    // Starts vantrel-cli program (or `program`, a copy of it) on this unit, unless args name a
+    // port.
     void Start(std::vector<std::string> args, const std::string& program = Cli) {
-        args.insert(args.begin(), {"program", "--port", sim.Device});
+        if (std::find(args.begin(), args.end(), "--port") == args.end()) {
+            args.insert(args.begin(), {"--port", sim.Device});
+        }
+        args.insert(args.begin(), "program");
         cli.emplace(program, args);
         started = std::chrono::steady_clock::now();
     }
@@ -42,6 +50,10 @@ struct Unit {
         return cli->Wait(std::chrono::duration_cast<std::chrono::milliseconds>(
             std::max(started + limit - std::chrono::steady_clock::now(),
                      std::chrono::steady_clock::duration::zero())));
+    }
+    int Program(std::vector<std::string> args, std::chrono::seconds limit = 30s) {
+        Start(std::move(args));
+        return Wait(limit);
     }
 
     Temp_Folder folder{"e2e"};
@@ -58,7 +70,67 @@ int Count(const std::string& text, const std::string& what) {
     return n;
 }
 
+// What vantrel-cli ports --json lists.
+QJsonArray Listed_Ports() {
+    Child_Process ports(Cli, {"ports", "--json"});
+    EXPECT_EQ(ports.Wait(10s), 0);
+    return QJsonDocument::fromJson(QByteArray::fromStdString(ports.Out())).array();
+}
+
+QJsonObject Listed_Port(const QJsonArray& ports, const std::string& device) {
+    for (const QJsonValue& port : ports) {
+        if (port[QStringLiteral("device")].toString().toStdString() == device) {
+            return port.toObject();
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+TEST(Cli_Ports, ListedAsJsonLookedUpOnceAndNeverAnotherUnit) {
+    std::optional<Unit> ending(std::in_place, std::vector<std::string>{});
+    Unit staying({});
+    const QJsonArray listed = Listed_Ports();
+    ASSERT_GE(listed.size(), 2);
+    for (const QJsonValue& value : listed) {
+        const QJsonObject port = value.toObject();
+        EXPECT_EQ(port.keys(), (QStringList{"description", "device", "manufacturer", "number",
+                                            "serial_number", "simulated", "vid_pid"}));
+        EXPECT_GE(port[QStringLiteral("number")].toInt(), 1);
+        for (const char* text : {"manufacturer", "vid_pid", "serial_number"}) {
+            EXPECT_TRUE(port[QLatin1String(text)].isString() || port[QLatin1String(text)].isNull());
+        }
+    }
+    const QJsonObject unit = Listed_Port(listed, staying.sim.Device);
+    EXPECT_EQ(unit[QStringLiteral("simulated")], true);
+    EXPECT_TRUE(unit[QStringLiteral("serial_number")].isNull());
+    EXPECT_EQ(unit[QStringLiteral("description")].toString().toStdString(),
+              "simulated unit, pid " + std::to_string(staying.sim.Process.Pid()));
+
+    // One unit ends, another starts: a path of the ended one is gone, and a number means the unit
+    // that holds it when the command starts.
+    const std::string ended_device = ending->sim.Device;
+    ending.reset();
+    EXPECT_EQ(staying.Program({"--port", ended_device}), 3);
+    EXPECT_NE(staying.cli->Err().find(ended_device + ": no such device"), std::string::npos);
+    Unit started({});
+    const std::string number = std::to_string(
+        Listed_Port(Listed_Ports(), staying.sim.Device)[QStringLiteral("number")].toInt());
+    for (const std::string& port : {number, "COM " + number, staying.sim.Device.substr(5)}) {
+        ASSERT_EQ(staying.Program({"--port", port}), 0) << port << staying.cli->Err();
+        EXPECT_NE(staying.cli->Err().find("on " + staying.sim.Device), std::string::npos);
+    }
+    // Refused before anything is sent: a number beyond 16 bits, a serial number nobody has, a
+    // device that is no serial port.
+    EXPECT_EQ(staying.Program({"--port", std::to_string(65536 + std::stoi(number))}), 2);
+    EXPECT_EQ(staying.Program({"--port", "serial=NO-SUCH-ADAPTER"}), 3);
+    EXPECT_EQ(staying.Program({"--port", "/dev/null"}), 3);
+    EXPECT_NE(staying.cli->Err().find("cannot open the port: /dev/null"), std::string::npos);
+
+    EXPECT_EQ(Count(staying.Stop(), "reset #"), 3);
+    EXPECT_EQ(Count(started.Stop(), "find #"), 0);
+}
 
 // Every outcome of a run against its own unit, all units at once: the exit status, what
 // vantrel-cli said, the requests the unit received and, where known, what it holds after.

@@ -21,8 +21,9 @@ inline std::vector<std::string> Answer_All(const std::string& request, std::size
 
 // A serial control whose far end is a script: it records every frame written and answers each
 // with the bursts its responder returns, one burst per receive event, handed over by
-// Deliver_Next (which a test calls from inside the window system's yield). Only the port
-// numbers in Ports can be opened.
+// Deliver_Next (which a test calls from inside the window system's yield). Its ports keep their
+// numbers, as COM numbers do: port n is the device Fake_Device(n) and opens while n is in Ports
+// and not in Busy.
 class Scripted_Serial_Control : public Serial_Control {
   public:
     // The bursts answering the request just written (its index counts from 0 over all writes).
@@ -34,8 +35,12 @@ class Scripted_Serial_Control : public Serial_Control {
     std::deque<std::string> Pending;
     bool Open = false;
     std::set<int> Ports{1, 2};
+    std::set<int> Busy;                // listed, but in use by another program
+    bool Refuse_Settings = false;      // the port takes no line settings
     std::vector<int> Opened;           // port numbers, one per successful opening
     std::vector<std::string> Settings; // every setting applied, marked when the port was closed
+
+    static std::string Fake_Device(int number) { return "/dev/ttyFAKE" + std::to_string(number); }
 
     // Raises one receive event with the next pending burst; false when nothing is pending.
     bool Deliver_Next() {
@@ -70,22 +75,46 @@ class Scripted_Serial_Control : public Serial_Control {
         return n;
     }
 
-    void Set_CommPort(std::int16_t port) override { port_ = port; }
-    std::int16_t CommPort() const override { return port_; }
-    void Set_Port_Device(const std::string&) override {}
-    bool Set_PortOpen(bool open) override {
-        if (open && !Open && !Ports.count(port_)) {
-            return false;
+    std::vector<Port_Entry> Available_Ports() override {
+        std::vector<Port_Entry> ports;
+        for (int number : Ports) {
+            Port_Entry port;
+            port.Number = number;
+            port.Device = Fake_Device(number);
+            port.Description = "fake port";
+            ports.push_back(port);
         }
+        return ports;
+    }
+    void Set_CommPort(std::int16_t port) override {
+        port_ = port;
+        device_.clear();
+    }
+    std::int16_t CommPort() const override { return port_; }
+    void Set_Port_Device(const std::string& device) override { device_ = device; }
+    bool Set_PortOpen(bool open) override {
         if (open && !Open) {
-            Opened.push_back(port_);
+            int number = 0;
+            for (int n : Ports) {
+                number = Fake_Device(n) == device_ ? n : number;
+            }
+            if (number == 0 || Busy.count(number)) {
+                failure_ = number == 0 ? Port_Failure::Not_Found : Port_Failure::In_Use;
+                return false;
+            }
+            Opened.push_back(number);
         }
         Open = open;
         return true;
     }
     bool PortOpen() const override { return Open; }
+    Port_Failure Last_Failure() const override { return failure_; }
     std::string Last_Error() const override { return "port cannot be opened"; }
     bool Set_Settings(const std::string& settings) override {
+        if (Refuse_Settings) {
+            failure_ = Port_Failure::Settings_Refused;
+            return false;
+        }
         Settings.push_back(Open ? settings : "closed: " + settings);
         return true;
     }
@@ -104,6 +133,8 @@ class Scripted_Serial_Control : public Serial_Control {
 
   private:
     std::int16_t port_ = 1;
+    std::string device_;
+    Port_Failure failure_ = Port_Failure::None;
     std::int16_t event_ = 0;
     std::string waiting_;
     std::function<void()> handler_;

@@ -1,6 +1,5 @@
 #include "Child_Process.h"
 #include "Frames.h"
-#include "Port_Registry.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 
@@ -128,25 +127,31 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
     ::close(master);
 }
 
-TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_Refuses_Odd_Settings_And_Says_Why) {
+TEST(Qt_Serial_Control, Opens_The_Bound_Device_Refuses_Odd_Settings_And_Says_Why) {
     Simulated_Unit sim({});
-    int number = 0;
-    for (const Port_Entry& port : List_Ports()) {
-        number = port.Device == sim.Device ? port.Number : number;
+    Qt_Serial_Control control;
+    Receiver receiver(control);
+    std::int16_t number = 0;
+    for (const Port_Entry& port : control.Available_Ports()) {
+        number = port.Device == sim.Device ? std::int16_t(port.Number) : number;
     }
     ASSERT_GT(number, 0);
 
-    Qt_Serial_Control control;
-    Receiver receiver(control);
-    control.Set_CommPort(static_cast<std::int16_t>(number));
-    EXPECT_EQ(control.CommPort(), number);
+    // A number alone names whatever device holds it when the port opens: it opens nothing.
+    control.Set_Port_Device(sim.Device);
+    control.Set_CommPort(number);
+    EXPECT_FALSE(control.Set_PortOpen(true));
+    EXPECT_EQ(control.Last_Failure(), Port_Failure::Not_Found);
+    control.Set_Port_Device(sim.Device);
     ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    EXPECT_EQ(control.CommPort(), number);
     EXPECT_EQ(control.Device(), sim.Device);
     // A pseudo-terminal carries 8 data bits only; the other fields are checked all the same.
     EXPECT_TRUE(control.Set_Settings("9600,N,8,2")) << control.Last_Error();
     for (const char* odd : {"115200,x,8,1", "115200,n,9,1", "115200,n,4,1", "115200,n,8,3",
                             "115200,n,8,1.5", "fast,n,8,1", "-9600,n,8,1", "115200,n,8", ""}) {
         EXPECT_FALSE(control.Set_Settings(odd)) << odd;
+        EXPECT_EQ(control.Last_Failure(), Port_Failure::Settings_Refused) << odd;
         EXPECT_NE(control.Last_Error().find("settings"), std::string::npos) << odd;
     }
     ASSERT_TRUE(control.Set_Settings("115200,n,8,1"));
@@ -158,17 +163,14 @@ TEST(Qt_Serial_Control, Opens_A_Listed_Port_Number_Refuses_Odd_Settings_And_Says
     second.Set_Port_Device(sim.Device);
     EXPECT_FALSE(second.Set_PortOpen(true));
     EXPECT_FALSE(second.PortOpen());
+    EXPECT_EQ(second.Last_Failure(), Port_Failure::In_Use);
     EXPECT_EQ(second.Last_Error(), sim.Device + ": in use by another program");
     control.Set_PortOpen(false);
     EXPECT_FALSE(control.PortOpen());
 
-    second.Set_CommPort(30000);
-    EXPECT_FALSE(second.Set_PortOpen(true));
-    EXPECT_FALSE(second.PortOpen());
-    EXPECT_EQ(second.Last_Error(), "port 30000 does not exist");
-
     second.Set_Port_Device("/dev/no-such-serial-port");
     EXPECT_FALSE(second.Set_PortOpen(true));
+    EXPECT_EQ(second.Last_Failure(), Port_Failure::Not_Found);
     EXPECT_EQ(second.Last_Error(), "/dev/no-such-serial-port: does not exist");
 }
 

@@ -67,6 +67,13 @@ class Raw_Port {
     int fd_;
 };
 
+Port_Entry System_Port(const std::string& device, const std::string& description) {
+    Port_Entry port;
+    port.Device = device;
+    port.Description = description;
+    return port;
+}
+
 bool Valid_Detection(const std::string& reply) {
     return reply.size() == 7 && reply[0] == Find[0] && With_Checksum(reply.substr(0, 6)) == reply;
 }
@@ -196,7 +203,7 @@ TEST(Module_Sim, Is_Listed_While_Running_And_Gone_After_Exit) {
                 if (port.Device == sim.Device) {
                     EXPECT_EQ(port.Description,
                               "simulated unit, pid " + std::to_string(sim.Process.Pid()));
-                    EXPECT_EQ(Device_For_Port(port.Number), sim.Device);
+                    EXPECT_EQ(port.Simulated_Pid, sim.Process.Pid());
                     return true;
                 }
             }
@@ -223,11 +230,9 @@ TEST(Port_Order, Adapters_Then_Simulated_Units_Then_Other_Ports) {
     EXPECT_TRUE(Natural_Less("ttyS", "ttyS0"));
 
     const std::vector<Port_Entry> ports =
-        Number_Ports({{"/dev/ttyS10", ""},
-                      {"/dev/ttyACM0", "Modem"},
-                      {"/dev/ttyS2", "16550A"},
-                      {"/dev/ttyUSB10", "FT232R"},
-                      {"/dev/ttyUSB2", "CP2102"}},
+        Number_Ports({System_Port("/dev/ttyS10", ""), System_Port("/dev/ttyACM0", "Modem"),
+                      System_Port("/dev/ttyS2", "16550A"), System_Port("/dev/ttyUSB10", "FT232R"),
+                      System_Port("/dev/ttyUSB2", "CP2102")},
                      {{"sim-99-pts-4", "/dev/pts/4", 99}, {"sim-123-pts-3", "/dev/pts/3", 123}});
     std::vector<std::string> devices;
     for (const Port_Entry& port : ports) {

@@ -88,7 +88,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
     const auto at = [&](const std::string& name) { return "'" + (folder / name) + "'"; };
     const std::string out = " -o " + at("out.bin");
     const std::string preview = "preview " + at("image.bin") + " -o ";
-    const std::string port = "program --port /nonexistent/tty ";
+    const std::string port = "program --port /dev/null ";
     std::string image(65536, '\0');
     std::mt19937 random(7);
     std::generate(image.begin(), image.end(), [&] { return char(random()); });

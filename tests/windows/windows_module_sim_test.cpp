@@ -1,7 +1,6 @@
 // Programming runs from the serial window through the real serial control, against module-sim
 // on a pseudo-terminal.
 #include "Child_Process.h"
-#include "Port_Registry.h"
 #include "Window_Test_Support.h"
 
 #include <QComboBox>
@@ -14,6 +13,12 @@
 
 namespace {
 
+// Picks the list entry bound to `device`.
+void Choose(QWidget* w, const std::string& device) {
+    auto* list = Control<QComboBox>(w, "cmb_RS232");
+    list->setCurrentIndex(list->findData(QString::fromStdString(device)));
+}
+
 // A simulated unit dumping its EEPROM, and the program with the unit's port open in its serial
 // window. During a run the window refreshes its controls on a timer; Look() brings them up to
 // date first, as a repaint would.
@@ -21,12 +26,7 @@ struct Run_Against_Unit : Program_Under_Test<Qt_Serial_Control> {
     Run_Against_Unit() {
         Start();
         w = Open_Serial_Window();
-        int number = 0;
-        for (const Port_Entry& entry : List_Ports()) {
-            number = entry.Device == unit.Device ? entry.Number : number;
-        }
-        auto* list = Control<QComboBox>(w, "cmb_RS232");
-        list->setCurrentIndex(list->findText(QStringLiteral("COM %1").arg(number)));
+        Choose(w, unit.Device);
         Device_Shown = Control<QLabel>(w, "lbl_Port_Device")->text().toStdString();
         Click(w, "cmd_ON");
     }
@@ -47,9 +47,15 @@ class Module_Sim_Test : public QObject {
     Q_OBJECT
 
   private slots:
+    // The scan opens every listed port for a moment: units of other tests stay out of its way.
+    void initTestCase() { ::setenv("XDG_RUNTIME_DIR", registry_.Path().c_str(), 1); }
     void A_run_from_the_window_programs_the_unit();
     void Stop_during_the_write_leaves_the_port_open_for_the_next_run();
     void Closing_the_serial_window_mid_run_closes_it_after_the_run();
+    void An_entry_opens_its_own_unit_after_others_come_and_go();
+
+  private:
+    Temp_Folder registry_{"window-ports"};
 };
 
 void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
@@ -135,6 +141,37 @@ void Module_Sim_Test::Closing_the_serial_window_mid_run_closes_it_after_the_run(
     QVERIFY(p.window->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(p.w.isNull());
+}
+
+void Module_Sim_Test::An_entry_opens_its_own_unit_after_others_come_and_go() {
+    Program_Under_Test<Qt_Serial_Control> p;
+    p.Start();
+    std::optional<Simulated_Unit> ending(std::in_place, std::vector<std::string>{});
+    Simulated_Unit staying({});
+    QPointer<frm_RS232> w = p.Open_Serial_Window();
+    auto* list = Control<QComboBox>(w, "cmb_RS232");
+    QVERIFY(list->findData(QString::fromStdString(staying.Device)) >= 0);
+    Choose(w, ending->Device);
+    const std::string gone =
+        "La porta " + list->currentText().section(QString::fromUtf8(" – "), 0, 0).toStdString() +
+        " (" + ending->Device + ") non è più presente.";
+
+    // The unit ends and a new one starts, often on the pseudo-terminal the first one had.
+    ending.reset();
+    Simulated_Unit started({});
+    Click(w, "cmd_ON");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages[0].Text.substr(0, gone.size()), gone);
+    QVERIFY(!p.port.PortOpen());
+    QCOMPARE(States(w), Port_Closed);
+    QVERIFY(list->findData(QString::fromStdString(started.Device)) >= 0);
+    QCOMPARE(Control<QLabel>(w, "lbl_Port_Device")->text(), list->currentData().toString());
+
+    Choose(w, staying.Device);
+    Click(w, "cmd_ON");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QVERIFY(p.port.PortOpen());
+    QCOMPARE(p.port.Device(), staying.Device);
 }
 
 QTEST_MAIN(Module_Sim_Test)

@@ -58,6 +58,7 @@ class Serial_Window_Test : public QObject {
     void Load_scans_the_ports_and_starts_closed();
     void ON_and_OFF_open_and_close_the_chosen_port();
     void ON_without_a_usable_port_says_so_and_stays_closed();
+    void ON_opens_the_scanned_device_or_says_in_Italian_why_not();
     void Exit_close_box_menu_entry_and_Esci_rule_the_windows_life();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run();
     void A_lost_port_puts_the_window_back_to_port_closed();
@@ -70,9 +71,9 @@ void Serial_Window_Test::Load_scans_the_ports_and_starts_closed() {
     QCOMPARE(w->windowTitle(), QStringLiteral("Comunicazione seriale verso modulo LCD"));
     auto* list = Control<QComboBox>(w, "cmb_RS232");
     QCOMPARE(list->count(), 3);
-    QCOMPARE(list->itemText(0), QStringLiteral("COM 1"));
-    QCOMPARE(list->itemText(2), QStringLiteral("COM 9"));
-    QCOMPARE(list->currentText(), QStringLiteral("COM 1"));
+    QCOMPARE(list->itemText(0), QString::fromUtf8("COM 1 – /dev/ttyFAKE1"));
+    QCOMPARE(list->itemText(2), QString::fromUtf8("COM 9 – /dev/ttyFAKE9"));
+    QCOMPARE(list->currentText(), list->itemText(0));
     QVERIFY(list->isEditable());
     QCOMPARE(States(w), Port_Closed);
     QVERIFY(Control(w, "cmd_Stop_RS232")->isEnabled());
@@ -92,6 +93,7 @@ void Serial_Window_Test::Load_scans_the_ports_and_starts_closed() {
         {"fra_Set_Port", "Attiva porta selezionata:", ""},
         {"fra_Comandi", "Lettura/Scrittura modulo LCD alarm:", ""},
         {"cmd_ON", "ON", "Attiva porta seriale selezionata"},
+        {"cmd_Scan_RS232", "Aggiorna", "Aggiorna l'elenco delle porte seriali"},
         {"cmd_OFF", "OFF", "Disattiva porta seriale"},
         {"cmd_Write_RS232", "Scrivi modulo LCD", "Scrive modulo LCD gestione allarmi"},
         {"cmd_Stop_RS232", "Stop ", "Abortisce scrittura / lettura modulo LCD gestione allarmi"},
@@ -179,23 +181,82 @@ void Serial_Window_Test::ON_without_a_usable_port_says_so_and_stays_closed() {
     auto* list = Control<QComboBox>(p.w, "cmb_RS232");
     QCOMPARE(list->count(), 0);
     QCOMPARE(States(p.w), Port_Closed);
-    for (const char* typed : {"", "COM", "COMx", "COM 0", "COM 99999", "COM 3"}) {
+    const std::string rescanned =
+        "\r\nL'elenco delle porte è stato aggiornato: scegliere di nuovo la porta.";
+    for (const auto& [typed, message] :
+         {std::pair{"", "Porta seriale non valida: \"\"."},
+          std::pair{"COMx", "Porta seriale non valida: \"COMx\"."},
+          std::pair{"COM 0", "Porta seriale non valida: \"COM 0\"."},
+          std::pair{"COM 32768", "Porta seriale non valida: \"COM 32768\"."},
+          std::pair{"COM 3", "La porta COM 3 non è presente."}}) {
         p.ws.Messages.clear();
         list->setEditText(QString::fromLatin1(typed));
         Click(p.w, "cmd_ON");
         QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+        QCOMPARE(p.ws.Messages[0].Text.substr(0, p.ws.Messages[0].Text.find('\r')),
+                 std::string(message));
         QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
         QVERIFY(p.ws.Messages[0].Icon == Message_Icon::Critical);
         QVERIFY(!p.port.PortOpen());
         QCOMPARE(States(p.w), Port_Closed);
     }
-    // A port that appears after the scan can still be typed and opened.
+    QCOMPARE(p.ws.Messages[0].Text, "La porta COM 3 non è presente." + rescanned);
+    // A port that appears after the scan is offered by the scan that follows a failed ON.
     p.port.Ports = {3};
-    p.ws.Messages.clear();
+    list->setEditText(QStringLiteral("COM 3"));
     Click(p.w, "cmd_ON");
-    QVERIFY(p.ws.Messages.empty());
+    QCOMPARE(list->count(), 1);
+    QVERIFY(!p.port.PortOpen());
+    Click(p.w, "cmd_ON");
     QVERIFY(p.port.PortOpen());
+    QCOMPARE(p.port.Opened.back(), 3);
     QCOMPARE(States(p.w), Port_Open);
+}
+
+void Serial_Window_Test::ON_opens_the_scanned_device_or_says_in_Italian_why_not() {
+    Serial_Window_Under_Test p({1, 2}, false);
+    auto* list = Control<QComboBox>(p.w, "cmb_RS232");
+    auto* device = Control<QLabel>(p.w, "lbl_Port_Device");
+    const auto expect_refused = [&](const std::string& message) {
+        QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+        QCOMPARE(p.ws.Messages[0].Text, message);
+        QVERIFY(!p.port.PortOpen());
+        QCOMPARE(States(p.w), Port_Closed);
+        p.ws.Messages.clear();
+    };
+    p.port.Busy = {1};
+    Click(p.w, "cmd_ON");
+    expect_refused("Impossibile aprire la porta COM 1 (/dev/ttyFAKE1).\r\n"
+                   "La porta è in uso da un altro programma.");
+    p.port.Busy.clear();
+    p.port.Refuse_Settings = true;
+    Click(p.w, "cmd_ON");
+    expect_refused("Impossibile impostare la porta COM 1 (/dev/ttyFAKE1) a 115200,n,8,1.\r\n"
+                   "La porta non accetta queste impostazioni.");
+    p.port.Refuse_Settings = false;
+
+    // Port 1 unplugged, port 5 plugged in: the entry of port 1 opens nothing else.
+    p.port.Ports = {2, 5};
+    const std::size_t openings = p.port.Opened.size();
+    Click(p.w, "cmd_ON");
+    expect_refused("La porta COM 1 (/dev/ttyFAKE1) non è più presente.\r\n"
+                   "L'elenco delle porte è stato aggiornato: scegliere di nuovo la porta.");
+    QCOMPARE(p.port.Opened.size(), openings + 2);
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->itemText(1), QString::fromUtf8("COM 5 – /dev/ttyFAKE5"));
+
+    p.port.Ports = {2, 5, 6};
+    Click(p.w, "cmd_Scan_RS232");
+    QCOMPARE(list->count(), 3);
+    for (int index : {2, 0, 1}) {
+        list->setCurrentIndex(index);
+        QCOMPARE(device->text(), list->itemData(index).toString());
+    }
+    Click(p.w, "cmd_ON");
+    QCOMPARE(p.port.Opened.back(), 5);
+    QVERIFY(!Control(p.w, "cmd_Scan_RS232")->isEnabled());
+    Click(p.w, "cmd_OFF");
+    QVERIFY(Control(p.w, "cmd_Scan_RS232")->isEnabled());
 }
 
 void Serial_Window_Test::Exit_close_box_menu_entry_and_Esci_rule_the_windows_life() {

@@ -2,22 +2,84 @@
 
 #include "Port_Registry.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <array>
+#include <cstdio>
 #include <iostream>
 
+namespace {
+
+std::string Usb_Ids(const Port_Entry& port) {
+    if (!port.Has_Usb_Ids) {
+        return {};
+    }
+    std::array<char, 10> text{};
+    std::snprintf(text.data(), text.size(), "%04x:%04x", port.Vendor_Id, port.Product_Id);
+    return text.data();
+}
+
+QJsonValue Json_Text(const std::string& text) {
+    return text.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(text));
+}
+
+void Print_Json(const std::vector<Port_Entry>& ports) {
+    QJsonArray list;
+    for (const Port_Entry& port : ports) {
+        list.append(QJsonObject{
+            {QStringLiteral("number"), port.Number},
+            {QStringLiteral("device"), QString::fromStdString(port.Device)},
+            {QStringLiteral("description"), Json_Text(port.Description)},
+            {QStringLiteral("manufacturer"), Json_Text(port.Manufacturer)},
+            {QStringLiteral("vid_pid"), Json_Text(Usb_Ids(port))},
+            {QStringLiteral("serial_number"), Json_Text(port.Serial_Number)},
+            {QStringLiteral("simulated"), port.Simulated_Pid != 0},
+        });
+    }
+    std::cout << QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString();
+}
+
+// One column per field, as wide as its widest value; "-" where a port has no value.
+void Print_Table(const std::vector<Port_Entry>& ports) {
+    std::vector<std::array<std::string, 6>> rows{
+        {"PORT", "DEVICE", "DESCRIPTION", "MANUFACTURER", "VID:PID", "SERIAL"}};
+    for (const Port_Entry& port : ports) {
+        rows.push_back({"COM " + std::to_string(port.Number), port.Device, port.Description,
+                        port.Manufacturer, Usb_Ids(port), port.Serial_Number});
+    }
+    std::array<std::size_t, 6> widths{};
+    for (auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            row[c] = row[c].empty() ? "-" : row[c];
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    }
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line +=
+                row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
+        }
+        std::cout << line << "\n";
+    }
+}
+
+} // namespace
+
 int Run_Ports(const Cli_Arguments& args) {
-    if (!args.empty()) {
-        return Usage_Error("ports takes no arguments");
+    const bool json = args.size() == 1 && args[0] == "--json";
+    if (!args.empty() && !json) {
+        return Usage_Error("ports takes no arguments but --json");
     }
     const auto ports = List_Ports();
-    if (ports.empty()) {
+    if (json) {
+        Print_Json(ports);
+    } else if (ports.empty()) {
         std::cout << "No serial port found.\n";
-    }
-    for (const Port_Entry& port : ports) {
-        std::cout << "COM " << port.Number << "\t" << port.Device;
-        if (!port.Description.empty()) {
-            std::cout << "\t" << port.Description;
-        }
-        std::cout << "\n";
+    } else {
+        Print_Table(ports);
     }
     return Exit_Ok;
 }

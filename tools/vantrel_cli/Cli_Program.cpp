@@ -2,7 +2,8 @@
 
 #include "Cli_Options.h"
 #include "EEPROM_Image_File.h"
-#include "Port_Number.h"
+#include "Port_Choice.h"
+#include "Port_Registry.h"
 #include "Programming_Sequence.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
@@ -59,6 +60,11 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
     if (options.Port.empty()) {
         return Usage_Error("no port: --port PORT is required");
     }
+    // Whether the text names a port at all does not depend on which ports are there.
+    if (const Port_Choice form = Choose_Port(options.Port, {});
+        form.Status == Port_Choice_Status::Not_A_Port) {
+        return Usage_Error(form.Reason);
+    }
     if (!options.Image.empty() && compile_options) {
         return Usage_Error("--image sends a ready image and takes no compile options");
     }
@@ -68,25 +74,11 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
     return Exit_Ok;
 }
 
-// "/dev/ttyUSB0" names a device; "3", "COM3" and "COM 3" name a port number.
-bool Select_Port(const std::string& text, Serial_Control& port) {
-    if (text.find('/') != std::string::npos) {
-        port.Set_Port_Device(text);
-        return true;
+std::string Port_Text(const Port_Entry& port) {
+    if (port.Number == 0) {
+        return port.Device;
     }
-    const bool digits_only = text.find_first_not_of("0123456789") == std::string::npos;
-    const bool com_prefix = text.size() > 3 && (text[0] == 'C' || text[0] == 'c') &&
-                            (text[1] == 'O' || text[1] == 'o') &&
-                            (text[2] == 'M' || text[2] == 'm');
-    if (!digits_only && !com_prefix) {
-        return false;
-    }
-    const auto number = Port_Number_From_Text(digits_only ? "COM" + text : text);
-    if (!number) {
-        return false;
-    }
-    port.Set_CommPort(*number);
-    return true;
+    return port.Device + " (COM " + std::to_string(port.Number) + ")";
 }
 
 // Ctrl-C acts as the Stop button for every step: the handler only wakes the event loop, which
@@ -200,6 +192,14 @@ int Run_Program(const Cli_Arguments& args) {
         return Exit_Usage;
     }
 
+    // The port is looked up once, now: a number means the unit that holds it at the start, and
+    // that unit is programmed or none.
+    const Port_Choice choice = Choose_Port(options.Port, List_Ports());
+    if (choice.Status != Port_Choice_Status::Found) {
+        std::cerr << "vantrel-cli: " << choice.Reason << "\n";
+        return Exit_Module_Not_Found;
+    }
+
     Qt_Console_Window_System ws(std::cerr);
     No_Picture_Boxes boxes;
     Program_Data data(Program_For(options.Compile));
@@ -211,12 +211,12 @@ int Run_Program(const Cli_Arguments& args) {
     }
 
     Qt_Serial_Control port;
-    if (!Select_Port(options.Port, port)) {
-        return Usage_Error("'" + options.Port + "' is not a port: give a device path or a number");
+    if (!Still_There(choice.Port, port.Available_Ports())) {
+        std::cerr << "vantrel-cli: " << Port_Text(choice.Port) << " has gone\n";
+        return Exit_Module_Not_Found;
     }
-    if (!port.Set_PortOpen(true) || !port.Set_Settings(Line_Settings)) {
+    if (!Open_Chosen_Port(port, choice.Port)) {
         std::cerr << "vantrel-cli: cannot open the port: " << port.Last_Error() << "\n";
-        port.Set_PortOpen(false);
         return Exit_Module_Not_Found;
     }
 
@@ -231,7 +231,7 @@ int Run_Program(const Cli_Arguments& args) {
         });
     }
 
-    std::cerr << "Programming the unit on " << port.Device() << "\n";
+    std::cerr << "Programming the unit on " << Port_Text(choice.Port) << "\n";
     const auto start = std::chrono::steady_clock::now();
     Run_Outcome outcome;
     {

@@ -1,14 +1,15 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, the
-// "Immagini" menu and the conversion dialog, and the serial window before, during and after a
-// programming run against module-sim. Run by scripts/screenshots under a virtual X server.
+// "Immagini" menu and the conversion dialog, and the serial window with its port list and before,
+// during and after a programming run against module-sim. Run by scripts/screenshots under a
+// virtual X server.
 #include "File_Dialog.h"
-#include "Port_Registry.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
 #include "frm_Converti.h"
 #include "frm_Tessaro.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -245,25 +246,39 @@ int main(int argc, char** argv) {
     saved = Save_Tabs(quorrin, folder, QStringLiteral("quorrin")) && saved;
     quorrin.window->close();
 
+    // Two units: the second starts after the serial window has scanned, so Aggiorna finds it.
     QProcess sim;
-    sim.start(QString::fromLocal8Bit(argv[2]), {QStringLiteral("--pty")});
-    while (sim.state() != QProcess::NotRunning && !sim.canReadLine()) {
-        sim.waitForReadyRead(5000);
-    }
-    const std::string device = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
-    int number = 0;
-    for (const Port_Entry& entry : List_Ports()) {
-        number = entry.Device == device ? entry.Number : number;
-    }
-    if (number == 0) {
-        std::cerr << "module-sim did not show up in the port list" << std::endl;
-        return 1;
-    }
+    QProcess second_sim;
+    const auto start_unit = [&argv](QProcess& unit) {
+        unit.start(QString::fromLocal8Bit(argv[2]), {QStringLiteral("--pty")});
+        while (unit.state() != QProcess::NotRunning && !unit.canReadLine()) {
+            unit.waitForReadyRead(5000);
+        }
+        return QString::fromLocal8Bit(unit.readLine()).trimmed();
+    };
+    const QString device = start_unit(sim);
 
     vantrel.window->findChild<QAction*>(QStringLiteral("smnu_Comunicazione"))->trigger();
     frm_RS232* serial = vantrel.window->Serial_Window();
     auto* list = serial->findChild<QComboBox*>(QStringLiteral("cmb_RS232"));
-    list->setCurrentIndex(list->findText(QStringLiteral("COM %1").arg(number)));
+    const QString second_device = start_unit(second_sim);
+    serial->findChild<QPushButton*>(QStringLiteral("cmd_Scan_RS232"))->click();
+    if (list->findData(device) < 0 || list->findData(second_device) < 0) {
+        std::cerr << "the serial window does not list both simulated units" << std::endl;
+        return 1;
+    }
+    list->setCurrentIndex(list->findData(device));
+    list->showPopup();
+    Settle();
+    // The open list is a window of its own: draw it into the picture of the serial window.
+    QPixmap with_list = serial->grab();
+    QWidget* popup = list->view()->window();
+    QPainter(&with_list)
+        .drawPixmap(popup->mapToGlobal(QPoint()) - serial->mapToGlobal(QPoint()), popup->grab());
+    const QString list_path = folder + QStringLiteral("/serial_0_port_list.png");
+    saved = with_list.save(list_path) && saved;
+    std::cout << "saved " << list_path.toStdString() << std::endl;
+    list->hidePopup();
     saved = Save(serial, folder, QStringLiteral("serial_1_before_run")) && saved;
     serial->findChild<QPushButton*>(QStringLiteral("cmd_ON"))->click();
     saved = Save(serial, folder, QStringLiteral("serial_2_port_open")) && saved;
@@ -285,7 +300,9 @@ int main(int argc, char** argv) {
 
     serial->close();
     vantrel.window->close();
-    sim.terminate();
-    sim.waitForFinished(3000);
+    for (QProcess* unit : {&sim, &second_sim}) {
+        unit->terminate();
+        unit->waitForFinished(3000);
+    }
     return saved && vantrel.ws.Messages == 0 ? 0 : 1;
 }

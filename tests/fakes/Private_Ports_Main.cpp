@@ -1,5 +1,6 @@
-// Runs the serial tests with a private registration folder, so that simulated units of other
-// programs on this machine neither show up in these tests nor see theirs.
+// Runs GoogleTest programs with a private registration folder of simulated units, so that units of
+// other programs on this machine neither show up in these tests (shifting their port numbers, or
+// held open for a moment by a serial window's scan) nor see theirs.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

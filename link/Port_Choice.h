@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Port_Entry.h"
+#include "Serial_Control.h"
+
+#include <string>
+#include <vector>
+
+enum class Port_Choice_Status { Found, Not_A_Port, Gone, Ambiguous };
+
+struct Port_Choice {
+    Port_Choice_Status Status = Port_Choice_Status::Not_A_Port;
+    // When found: the device to open, with its listing's number and details when it is listed.
+    Port_Entry Port;
+    // When not found: why, in English, for the command line.
+    std::string Reason;
+};
+
+// The port a text names, looked up once in `listed`:
+// - a number or "COM n" (1 to 32767, blanks allowed after COM): the listed port of that number;
+// - "serial=XXXX": the one listed port whose USB serial number is XXXX;
+// - a path (/dev/ttyUSB0, /dev/serial/by-id/... links): the device it leads to;
+// - a bare device name (ttyUSB0, pts/7): the same under /dev/.
+// A number that is not listed, a device that does not exist or a serial number no port carries is
+// Gone; a serial number on several ports is Ambiguous.
+Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& listed);
+
+// Whether the unit chosen from an earlier listing is still behind its device in the listing
+// `now`. A device that was not listed is left for the opening to find.
+bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now);
+
+// Binds the chosen port's number and device, opens it and applies the line settings. A port that
+// refuses the settings is closed again. The port's Last_Failure and Last_Error say what failed.
+bool Open_Chosen_Port(Serial_Control& port, const Port_Entry& chosen);
