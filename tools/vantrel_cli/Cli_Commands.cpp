@@ -1,6 +1,7 @@
 #include "Cli_Commands.h"
 
 #include "Cli_Compile.h"
+#include "Cli_Config.h"
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
@@ -9,10 +10,9 @@
 
 const std::vector<Cli_Command>& Cli_Commands() {
     static const std::vector<Cli_Command> commands{
-        {"compile", Compile_Usage, Run_Compile},
-        {"preview", Preview_Usage, Run_Preview},
-        {"program", Program_Usage, Run_Program},
-        {"ports", Ports_Usage, Run_Ports},
+        {"compile", Compile_Usage, Run_Compile}, {"preview", Preview_Usage, Run_Preview},
+        {"program", Program_Usage, Run_Program}, {"ports", Ports_Usage, Run_Ports},
+        {"config", Config_Usage, Run_Config},
     };
     return commands;
 }
@@ -30,6 +30,9 @@ std::string Usage_Text() {
             "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
             "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
             "Slots not given hold the model's default bitmap from the program's folder.\n"
+            "--config FILE takes the slots and glyphs of a configuration (.vantrel, or .quorrin\n"
+            "  for the OLED layout, which implies --oled); --slot, --font5x8 and --font10x16\n"
+            "  given with it override its entries. config --save writes one from the options.\n"
             "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
             "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
             "PORT: a device path (/dev/ttyUSB0, /dev/pts/7) or a port number as 'vantrel-cli\n"
@@ -37,7 +40,8 @@ std::string Usage_Text() {
             "program shows its progress on stderr, the traffic with --verbose; Ctrl-C stops it.\n"
             "Exit status: 0 done, 1 a bitmap or default missing when compiling, or an output not\n"
             "  written (nothing sent), 2 usage error or refused input (a --slot file, an image\n"
-            "  file missing or not of 65,536 bytes), 3 unit not found or port not opened,\n"
+            "  file missing or not of 65,536 bytes, a malformed or refused configuration),\n"
+            "  3 unit not found or port not opened,\n"
             "  4 write failed (the reset was still sent unless the port went away), 5 stopped,\n"
             "  6 written but the reset not acknowledged.\n";
     return text;
