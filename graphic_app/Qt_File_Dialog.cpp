@@ -17,16 +17,40 @@ QStringList Qt_Filters(const std::string& filter) {
     return filters;
 }
 
+namespace {
+
+QString Selected_Filter(const QStringList& filters, int filter_index) {
+    return filter_index >= 1 && filter_index <= filters.size() ? filters[filter_index - 1]
+                                                               : QString();
+}
+
+} // namespace
+
 std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, int filter_index) {
     const QStringList filters = Qt_Filters(filter);
-    QString selected =
-        filter_index >= 1 && filter_index <= filters.size() ? filters[filter_index - 1] : QString();
+    QString selected = Selected_Filter(filters, filter_index);
+    QString& last = last_choice_[QString::fromStdString(filter)];
+    const QString chosen = QFileDialog::getOpenFileName(
+        parent_, QStringLiteral("Apri"), last, filters.join(QStringLiteral(";;")), &selected);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    last = chosen;
+    return chosen.toStdString();
+}
+
+std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter, int filter_index,
+                                                     const std::string& suggested) {
+    const QStringList filters = Qt_Filters(filter);
+    QString selected = Selected_Filter(filters, filter_index);
+    QString& last = last_choice_[QString::fromStdString(filter)];
+    const QString start = suggested.empty() ? last : QString::fromStdString(suggested);
     const QString chosen =
-        QFileDialog::getOpenFileName(parent_, QStringLiteral("Apri"), last_choice_,
+        QFileDialog::getSaveFileName(parent_, QStringLiteral("Salva con nome"), start,
                                      filters.join(QStringLiteral(";;")), &selected);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    last_choice_ = chosen;
+    last = chosen;
     return chosen.toStdString();
 }

@@ -3,11 +3,18 @@
 #include <optional>
 #include <string>
 
-// The file-open dialog of the main window (Comm_Open_Save).
+// The file dialog of the main window (Comm_Open_Save).
 class File_Dialog {
   public:
     virtual ~File_Dialog() = default;
     // Shows the dialog with the given filter string and preselected filter (counted from 1).
     // Returns the chosen path as chosen, or nothing when the user cancelled or it failed.
     virtual std::optional<std::string> Show_Open(const std::string& filter, int filter_index) = 0;
+    // The save dialog, starting from `suggested`: the chosen path, or nothing when cancelled.
+    // A dialog that offers no saving answers as if cancelled.
+    virtual std::optional<std::string> Show_Save(const std::string& /*filter*/,
+                                                 int /*filter_index*/,
+                                                 const std::string& /*suggested*/) {
+        return std::nullopt;
+    }
 };

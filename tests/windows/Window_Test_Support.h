@@ -26,7 +26,17 @@
 class Scripted_File_Dialog : public File_Dialog {
   public:
     std::deque<std::optional<std::string>> Answers;
+    std::deque<std::string> Save_Answers;
     std::vector<std::pair<std::string, int>> Calls; // filter, preselected filter
+
+    std::optional<std::string> Show_Save(const std::string&, int, const std::string&) override {
+        if (Save_Answers.empty()) {
+            return std::nullopt;
+        }
+        std::string answer = Save_Answers.front();
+        Save_Answers.pop_front();
+        return answer;
+    }
 
     std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override {
         Calls.emplace_back(filter, filter_index);

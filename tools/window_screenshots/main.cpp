@@ -116,21 +116,21 @@ void Choose_Background(Program& p, const char* box_array, int slot, const QStrin
 }
 
 void Draw_Glyphs(Program& p) {
-    auto* small = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_5x8"));
-    auto* large = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_10x16"));
+    auto* small = p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_5x8"));
+    auto* large = p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_10x16"));
     // A bell in the 5x8 glyph and a frame in the 10x16 one.
     const char* bell[8] = {"..#..", ".###.", ".###.", ".###.", "#####", ".....", "..#..", "....."};
     for (int r = 0; r < 8; ++r) {
         for (int c = 0; c < 5; ++c) {
             if (bell[r][c] == '#') {
-                emit small->cellClicked(r, c);
+                small->Toggle_Cell(r, c);
             }
         }
     }
     for (int r = 0; r < 16; ++r) {
         for (int c = 0; c < 10; ++c) {
             if (r == 0 || r == 15 || c == 0 || c == 9 || r == c + 3) {
-                emit large->cellClicked(r, c);
+                large->Toggle_Cell(r, c);
             }
         }
     }
