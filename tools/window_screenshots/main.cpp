@@ -1,6 +1,7 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, and
 // the serial window before, during and after a programming run against module-sim. Run by
 // scripts/screenshots under a virtual X server.
+#include "Configuration.h"
 #include "File_Dialog.h"
 #include "Port_Registry.h"
 #include "Qt_Serial_Control.h"
@@ -11,12 +12,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -151,10 +156,31 @@ bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
     return saved;
 }
 
+// The window with a configuration in use and changed since, and its File menu opened.
+bool Save_File_Menu(Program& p, const QString& scratch, const QString& folder) {
+    const std::string plant = (scratch + QStringLiteral("/impianto.vantrel")).toStdString();
+    std::string error;
+    if (!Write_Configuration_File(plant, Configuration_Of(p.data, p.ws.Program_Folder()), error) ||
+        !p.window->Open_Configuration(plant)) {
+        std::cerr << "could not open a configuration: " << error << std::endl;
+        return false;
+    }
+    p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_5x8"))->Toggle_Cell(7, 0);
+    auto* menu = p.window->findChild<QMenu*>(QStringLiteral("mnu_File"));
+    menu->popup(p.window->mapToGlobal(p.window->menuBar()->geometry().bottomLeft()));
+    Settle();
+    const bool saved = Save(menu, folder, QStringLiteral("vantrel_file_menu"));
+    menu->hide();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The recent configurations of these pictures stay out of the user's own list.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")).clear();
     if (argc < 3) {
         std::cerr << "usage: window_screenshots <output folder> <module-sim>" << std::endl;
         return 2;
@@ -168,6 +194,7 @@ int main(int argc, char** argv) {
     Choose_Background(vantrel, "pct_Image_64128A", 1, Sample_Background(scratch.path(), 128, 64));
     Choose_Background(vantrel, "pct_Image_128240A", 2, Sample_Background(scratch.path(), 240, 128));
     Draw_Glyphs(vantrel);
+    saved = Save_File_Menu(vantrel, scratch.path(), folder) && saved;
     saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
 
     Program quorrin(Quorrin_Program());
