@@ -8,7 +8,9 @@
 #include "mod_costanti.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <exception>
@@ -43,6 +45,13 @@ class Guarded_Application : public QApplication {
 
 int Run(const Program_Description& program, int& argc, char** argv) {
     Guarded_Application application(argc, argv);
+    // Every text of the programs is Italian, so Qt's own dialogs and buttons are too, whatever
+    // the desktop's language.
+    QTranslator qt_texts;
+    if (qt_texts.load(QStringLiteral("qtbase_it"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qt_texts);
+    }
     Qt_Widgets_Window_System ws;
     Qt_Serial_Control RS232_Interface;
     Qt_File_Dialog Comm_Open_Save;
@@ -55,6 +64,11 @@ int Run(const Program_Description& program, int& argc, char** argv) {
         return EXIT_FAILURE;
     }
     window.show();
+    // A configuration named on the command line opens over the defaults of the start-up fill.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        window.Open_Configuration(arguments[1].toStdString());
+    }
     return QApplication::exec();
 }
 

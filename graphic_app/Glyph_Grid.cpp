@@ -1,8 +1,11 @@
 #include "Glyph_Grid.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -13,6 +16,12 @@ int Rows_Of(Glyph glyph) {
 }
 int Columns_Of(Glyph glyph) {
     return glyph == Glyph::Font_5x8 ? 5 : 10;
+}
+
+std::uint32_t Column_Value(const Program_Data& data, Glyph glyph, int column) {
+    return glyph == Glyph::Font_5x8 ? data.Font_5x8_Columns[std::size_t(column)]
+                                    : static_cast<std::uint32_t>(std::lround(
+                                          data.Font_10x16_Columns[std::size_t(column)]));
 }
 
 } // namespace
@@ -30,6 +39,17 @@ void Set_Glyph_Pixel(Program_Data& data, Glyph glyph, int row, int column, bool 
         const auto mask = static_cast<std::int32_t>(value);
         value = on ? (mask | bit) : (mask & (bit ^ 65535));
     }
+}
+
+std::string Glyph_Values_Text(const Program_Data& data, Glyph glyph) {
+    std::string text;
+    for (int c = 0; c < Columns_Of(glyph); ++c) {
+        char value[8];
+        std::snprintf(value, sizeof value, glyph == Glyph::Font_5x8 ? "0x%02X" : "0x%04X",
+                      unsigned(Column_Value(data, glyph, c)));
+        text += (c == 0 ? "" : ",") + std::string(value);
+    }
+    return text;
 }
 
 Glyph_Grid::Glyph_Grid(Glyph glyph, Program_Data& data)
@@ -53,8 +73,6 @@ Glyph_Grid::Glyph_Grid(Glyph glyph, Program_Data& data)
             setItem(r, c, cell);
         }
     }
-    connect(this, &QTableWidget::cellClicked, this,
-            [this](int row, int column) { Cell_Click(row, column); });
 }
 
 void Glyph_Grid::Set_Up() {
@@ -73,12 +91,65 @@ void Glyph_Grid::Set_Up() {
                  rowCount() * Cell_Pixels + 2 * frameWidth());
 }
 
-void Glyph_Grid::Cell_Click(int row, int column) {
-    QTableWidgetItem* cell = item(row, column);
-    const QColor on = palette().color(QPalette::WindowText);
-    const QColor off = palette().color(QPalette::Window);
-    const bool was_on =
-        cell->background().style() != Qt::NoBrush && cell->background().color() == on;
-    cell->setBackground(was_on ? off : on);
-    Set_Glyph_Pixel(data_, glyph_, row, column, !was_on);
+bool Glyph_Grid::Is_On(int row, int column) const {
+    const QBrush background = item(row, column)->background();
+    return background.style() != Qt::NoBrush &&
+           background.color() == palette().color(QPalette::WindowText);
+}
+
+void Glyph_Grid::Paint_Cell(int row, int column, bool on) {
+    item(row, column)->setBackground(palette().color(on ? QPalette::WindowText : QPalette::Window));
+    Set_Glyph_Pixel(data_, glyph_, row, column, on);
+}
+
+void Glyph_Grid::Toggle_Cell(int row, int column) {
+    drag_state_ = !Is_On(row, column);
+    Paint_Cell(row, column, drag_state_);
+    emit Changed();
+}
+
+void Glyph_Grid::Show_Glyph() {
+    for (int r = 0; r < rowCount(); ++r) {
+        for (int c = 0; c < columnCount(); ++c) {
+            Paint_Cell(r, c, (Column_Value(data_, glyph_, c) >> r) & 1);
+        }
+    }
+}
+
+void Glyph_Grid::Clear() {
+    for (int r = 0; r < rowCount(); ++r) {
+        for (int c = 0; c < columnCount(); ++c) {
+            Paint_Cell(r, c, false);
+        }
+    }
+    emit Changed();
+}
+
+void Glyph_Grid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex cell = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !cell.isValid()) {
+        return;
+    }
+    dragging_ = true;
+    Toggle_Cell(cell.row(), cell.column());
+}
+
+// The window system hands a widget the second press of a double click as this event, not as a
+// press; it toggles its cell all the same.
+void Glyph_Grid::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void Glyph_Grid::mouseMoveEvent(QMouseEvent* event) {
+    const QModelIndex cell = indexAt(event->position().toPoint());
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton) || !cell.isValid() ||
+        Is_On(cell.row(), cell.column()) == drag_state_) {
+        return;
+    }
+    Paint_Cell(cell.row(), cell.column(), drag_state_);
+    emit Changed();
+}
+
+void Glyph_Grid::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
 }

@@ -4,6 +4,8 @@
 
 #include <QTableWidget>
 
+#include <string>
+
 // The two glyphs a graphic-LCD program edits.
 enum class Glyph { Font_5x8, Font_10x16 };
 
@@ -11,18 +13,42 @@ enum class Glyph { Font_5x8, Font_10x16 };
 // column c is the pixel at row r. A column outside the glyph changes nothing.
 void Set_Glyph_Pixel(Program_Data& data, Glyph glyph, int row, int column, bool on);
 
-// A glyph editor: one square cell per pixel, a click toggles the pixel between the window-text
-// colour (on) and the window colour (off) and writes the same state into the column array.
+// The column values as --font5x8 and --font10x16 take them: "0x1F,0x00,0x00,0x00,0x00".
+std::string Glyph_Values_Text(const Program_Data& data, Glyph glyph);
+
+// A glyph editor: one square cell per pixel between the window-text colour (on) and the window
+// colour (off), with the same state in the column array. Pressing a cell toggles it, every
+// press (the second of a double click too); dragging paints the state the first cell took.
 class Glyph_Grid : public QTableWidget {
+    Q_OBJECT
+
   public:
     Glyph_Grid(Glyph glyph, Program_Data& data);
 
     // Cell size: 10 pixels square, every cell visible without scrolling.
     void Set_Up();
 
+    void Toggle_Cell(int row, int column);
+    // Redraws every cell from the column array, after the array was written from elsewhere.
+    void Show_Glyph();
+    // Switches every pixel off.
+    void Clear();
+
+  signals:
+    void Changed();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
   private:
-    void Cell_Click(int row, int column);
+    bool Is_On(int row, int column) const;
+    void Paint_Cell(int row, int column, bool on);
 
     Glyph glyph_;
     Program_Data& data_;
+    bool dragging_ = false;
+    bool drag_state_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include <algorithm>
+
 QStringList Qt_Filters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList filters;
@@ -17,37 +19,49 @@ QStringList Qt_Filters(const std::string& filter) {
     return filters;
 }
 
+namespace {
+
+QString Selected_Filter(const QStringList& filters, int filter_index) {
+    return filter_index >= 1 && filter_index <= filters.size() ? filters[filter_index - 1]
+                                                               : QString();
+}
+
+} // namespace
+
 std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, int filter_index) {
     const QStringList filters = Qt_Filters(filter);
-    QString selected =
-        filter_index >= 1 && filter_index <= filters.size() ? filters[filter_index - 1] : QString();
-    const QString chosen =
-        QFileDialog::getOpenFileName(parent_, QStringLiteral("Apri"), last_choice_,
-                                     filters.join(QStringLiteral(";;")), &selected);
+    QString selected = Selected_Filter(filters, filter_index);
+    QString& last = last_choice_[QString::fromStdString(filter)];
+    const QString chosen = QFileDialog::getOpenFileName(
+        parent_, QStringLiteral("Apri"), last, filters.join(QStringLiteral(";;")), &selected);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    last_choice_ = chosen;
+    last = chosen;
     return chosen.toStdString();
 }
 
-std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter,
+std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter, int filter_index,
                                                      const std::string& suggested) {
     const QStringList filters = Qt_Filters(filter);
-    QFileDialog dialog(parent_, QStringLiteral("Salva"));
+    QString& last = last_choice_[QString::fromStdString(filter)];
+    QFileDialog dialog(parent_, QStringLiteral("Salva con nome"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filters);
-    // A name typed without extension takes the first filter's: "*.bmp" gives "bmp".
+    dialog.selectNameFilter(Selected_Filter(filters, filter_index));
+    // A name typed without extension takes the preselected filter's: "*.bmp" gives "bmp".
     const QString pattern = QString::fromStdString(filter)
-                                .section(QLatin1Char('|'), 1, 1)
+                                .section(QLatin1Char('|'), 2 * std::max(filter_index, 1) - 1,
+                                         2 * std::max(filter_index, 1) - 1)
                                 .trimmed()
                                 .section(QLatin1Char(';'), 0, 0);
     if (pattern.startsWith(QStringLiteral("*.")) && pattern != QStringLiteral("*.*")) {
         dialog.setDefaultSuffix(pattern.mid(2));
     }
-    dialog.selectFile(QString::fromStdString(suggested));
+    dialog.selectFile(suggested.empty() ? last : QString::fromStdString(suggested));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    last = dialog.selectedFiles().front();
+    return last.toStdString();
 }

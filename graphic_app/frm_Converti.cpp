@@ -250,7 +250,7 @@ void frm_Converti::cmd_Salva_Click() {
     const QString suggested =
         source.dir().filePath(source.completeBaseName() + "_" + QString::fromStdString(model.Code) +
                               QStringLiteral(".bmp"));
-    const auto chosen = dialog_.Show_Save(Bitmap_Save_Filter, suggested.toStdString());
+    const auto chosen = dialog_.Show_Save(Bitmap_Save_Filter, 1, suggested.toStdString());
     if (!chosen || !Bitmap_Name_Passes(*chosen, ws_)) {
         return;
     }

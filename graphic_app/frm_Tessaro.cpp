@@ -1,5 +1,6 @@
 #include "frm_Tessaro.h"
 
+#include "Configuration_Menu.h"
 #include "Picture_Box.h"
 #include "Qt_Lit_Picture.h"
 #include "Start_Up.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -84,6 +86,15 @@ void frm_Tessaro::Build_Menus() {
     QAction* smnu_File = mnu_File->addAction(QStringLiteral("Esci"));
     smnu_File->setObjectName(QStringLiteral("smnu_File"));
     connect(smnu_File, &QAction::triggered, this, [this] { close(); });
+    configuration_ =
+        new Configuration_Menu(*this, data_, ws_, dialog_, *this, *mnu_File, *smnu_File);
+    configuration_->On_Loaded = [this] {
+        if (msh_Font_5x8) {
+            msh_Font_5x8->Show_Glyph();
+            msh_Font_10x16->Show_Glyph();
+            Show_Glyph_Values();
+        }
+    };
 
     QMenu* mnu_Comunicazione = menuBar()->addMenu(QStringLiteral("&Comunicazione"));
     mnu_Comunicazione->setObjectName(QStringLiteral("mnu_Comunicazione"));
@@ -115,7 +126,13 @@ QWidget* frm_Tessaro::Model_Page(int model_index) {
         auto* box = new Picture_Box(
             model.Width, model.Height,
             [this, model_index, k](Mouse_Button b) {
+                const Image_Slot& slot =
+                    data_.Tables[std::size_t(model_index)].Slots[std::size_t(k)];
+                const std::string before = slot.Path;
                 Picture_Box_Mouse_Down(data_, model_index, k, b, dialog_, *this, ws_);
+                if (slot.Path != before) {
+                    configuration_->Mark_Changed();
+                }
             },
             [this, model_index, k](const std::string& file) {
                 Open_Converter(model_index, k, file);
@@ -134,19 +151,49 @@ QWidget* frm_Tessaro::Model_Page(int model_index) {
 
 QWidget* frm_Tessaro::Fonts_Page() {
     auto* fonts = Frame("fra_Font_64128A_64128E", "Font per display 64128A e 64128E:");
-    auto* fra_5x8 = Frame("fra_5x8", "Font 5x8 pixel:");
-    auto* fra_10x16 = Frame("fra_10x16", "Font 10x16 pixel:");
-    msh_Font_5x8 = new Glyph_Grid(Glyph::Font_5x8, data_);
-    msh_Font_5x8->setObjectName(QStringLiteral("msh_Font_5x8"));
-    msh_Font_10x16 = new Glyph_Grid(Glyph::Font_10x16, data_);
-    msh_Font_10x16->setObjectName(QStringLiteral("msh_Font_10x16"));
-    (new QVBoxLayout(fra_5x8))->addWidget(msh_Font_5x8, 0, Qt::AlignLeft | Qt::AlignTop);
-    (new QVBoxLayout(fra_10x16))->addWidget(msh_Font_10x16, 0, Qt::AlignLeft | Qt::AlignTop);
     auto* stack = new QVBoxLayout(fonts);
-    stack->addWidget(fra_5x8);
-    stack->addWidget(fra_10x16);
+    stack->addWidget(Glyph_Frame("fra_5x8", "Font 5x8 pixel:", Glyph::Font_5x8, msh_Font_5x8));
+    stack->addWidget(
+        Glyph_Frame("fra_10x16", "Font 10x16 pixel:", Glyph::Font_10x16, msh_Font_10x16));
+    lbl_Font_5x8_Values = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_5x8_Values"));
+    lbl_Font_10x16_Values = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_10x16_Values"));
+    Show_Glyph_Values();
 
     return Page_Holding(fonts);
+}
+
+// A glyph's frame: the grid, under it the column values as the command line takes them (so
+// they can be copied from here) and the button that clears the glyph.
+QWidget* frm_Tessaro::Glyph_Frame(const char* name, const char* caption, Glyph glyph,
+                                  Glyph_Grid*& grid) {
+    const QString suffix =
+        glyph == Glyph::Font_5x8 ? QStringLiteral("Font_5x8") : QStringLiteral("Font_10x16");
+    auto* frame = Frame(name, caption);
+    grid = new Glyph_Grid(glyph, data_);
+    grid->setObjectName(QStringLiteral("msh_") + suffix);
+    auto* values = new QLabel;
+    values->setObjectName(QStringLiteral("lbl_%1_Values").arg(suffix));
+    values->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    values->setToolTip(QStringLiteral("Valori delle colonne, bit 0 = riga in alto"));
+    auto* clear = new QPushButton(QStringLiteral("Pulisci"));
+    clear->setObjectName(QStringLiteral("cmd_Clear_") + suffix);
+    clear->setToolTip(QStringLiteral("Spegne tutti i pixel"));
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(grid, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(values);
+    layout->addWidget(clear, 0, Qt::AlignLeft);
+    Glyph_Grid* edited = grid;
+    connect(clear, &QPushButton::clicked, this, [edited] { edited->Clear(); });
+    connect(grid, &Glyph_Grid::Changed, this, [this] {
+        Show_Glyph_Values();
+        configuration_->Mark_Changed();
+    });
+    return frame;
+}
+
+void frm_Tessaro::Show_Glyph_Values() {
+    lbl_Font_5x8_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_5x8)));
+    lbl_Font_10x16_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_10x16)));
 }
 
 bool frm_Tessaro::Form_Load() {
@@ -169,6 +216,10 @@ void frm_Tessaro::Show_Picture(int model_index, int slot, const Lit_Picture& pic
         QPixmap::fromImage(Lit_Picture_Image(picture)));
 }
 
+bool frm_Tessaro::Open_Configuration(const std::string& path) {
+    return configuration_->Open(path);
+}
+
 frm_RS232* frm_Tessaro::Serial_Window() const {
     return serial_ && !serial_->Unloaded() ? serial_.data() : nullptr;
 }
@@ -183,6 +234,8 @@ void frm_Tessaro::Open_Converter(int model_index, int slot, const std::string& s
         converter_ = new frm_Converti(data_, ws_, dialog_, *this, this);
         converter_->setAttribute(Qt::WA_DeleteOnClose);
         converter_->setWindowModality(Qt::WindowModal);
+        // "Salva e usa" ends the dialog after assigning a slot.
+        connect(converter_, &QDialog::accepted, this, [this] { configuration_->Mark_Changed(); });
     }
     converter_->Preset_Slot(model_index, slot);
     // A dropped file that is no picture has been refused with its message; it opens nothing.
@@ -215,6 +268,11 @@ void frm_Tessaro::smnu_Comunicazione_Click() {
 }
 
 void frm_Tessaro::closeEvent(QCloseEvent* event) {
+    if (!close_confirmed_ && !configuration_->Ready_To_Close()) {
+        event->ignore();
+        return;
+    }
+    close_confirmed_ = true;
     // Leaving the program takes the serial window along; a run still on the stack is aborted
     // and both windows go once it has unwound.
     if (frm_RS232* open = Serial_Window()) {

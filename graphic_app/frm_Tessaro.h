@@ -16,9 +16,11 @@
 #include <array>
 #include <vector>
 
+class Configuration_Menu;
 class Picture_Box;
 class frm_Converti;
 class QAction;
+class QLabel;
 class QTabWidget;
 
 // The main window of both programs, built from the program's list of display models: one tab
@@ -43,6 +45,9 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     // The conversion dialog while it is open, else null.
     frm_Converti* Converter() const;
 
+    // Opens a configuration file, as "Apri configurazione…" does once the file is chosen.
+    bool Open_Configuration(const std::string& path);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -50,6 +55,8 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     void Build_Menus();
     QWidget* Model_Page(int model_index);
     QWidget* Fonts_Page();
+    QWidget* Glyph_Frame(const char* name, const char* caption, Glyph glyph, Glyph_Grid*& grid);
+    void Show_Glyph_Values();
     void smnu_Comunicazione_Click();
     // Opens the conversion dialog (or brings the open one up) preset to that slot, with the
     // dropped file as its source when there is one.
@@ -64,9 +71,14 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     QPointer<frm_RS232> serial_;
     QPointer<frm_Converti> converter_;
     bool close_after_run_ = false;
+    // The question about unsaved changes has been answered for a close still under way.
+    bool close_confirmed_ = false;
+    Configuration_Menu* configuration_ = nullptr;
 
     QTabWidget* SST_Select_Image = nullptr;
     std::vector<std::array<Picture_Box*, Slots_Per_Table>> boxes_;
     Glyph_Grid* msh_Font_5x8 = nullptr;
     Glyph_Grid* msh_Font_10x16 = nullptr;
+    QLabel* lbl_Font_5x8_Values = nullptr;
+    QLabel* lbl_Font_10x16_Values = nullptr;
 };

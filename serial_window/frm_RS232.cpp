@@ -1,5 +1,6 @@
 #include "frm_RS232.h"
 
+#include "Run_Status.h"
 #include "mod_RS232_COD.h"
 
 #include <QAbstractItemView>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -231,6 +233,10 @@ void frm_RS232::Build_Controls() {
     bottom->addStretch(1);
     bottom->addWidget(cmd_Exit, 0, Qt::AlignBottom);
     body->addLayout(bottom);
+    lbl_Stato = new QLabel;
+    lbl_Stato->setObjectName(QStringLiteral("lbl_Stato"));
+    lbl_Stato->setToolTip(Q("Esito dell'ultima scrittura"));
+    body->addWidget(lbl_Stato);
 
     resize(660, 580);
 
@@ -396,7 +402,19 @@ void frm_RS232::cmd_Write_RS232_Click() {
     if (sequence_.Running()) {
         return;
     }
-    sequence_.Run();
+    lbl_Stato->clear();
+    const Link_Statistics before = link_.Statistics();
+    const auto start = std::chrono::steady_clock::now();
+    Run_Report report;
+    report.Outcome = sequence_.Run();
+    report.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    report.Blocks_Written = link_.Statistics().Blocks_Written - before.Blocks_Written;
+    report.Total_Blocks = int(data_.EEPROM_Image.size() / Block_Size);
+    report.Retries = link_.Statistics().Retries - before.Retries;
+    report.Port_Lost = link_.Port_Lost();
+    write_complete_ = report.Blocks_Written == report.Total_Blocks;
+    lbl_Stato->setText(Q(Run_Status_Text(report)));
     Refresh_View();
     // A port that went away during the run leaves nothing to write to until it is opened again.
     if (!port_.PortOpen()) {
@@ -466,6 +484,7 @@ void frm_RS232::Set_Counter_Text(Counter which, const std::string& text) {
 }
 
 void frm_RS232::Set_Progress(double value) {
+    write_complete_ = false;
     progress_ = int(std::lround(std::clamp(value, 0.0, double(Progress_Maximum))));
     View_Changed();
 }
@@ -486,6 +505,7 @@ void frm_RS232::Refresh_View() {
     txt_Send_Packet->setText(Q(sent_));
     txt_Received_Packet->setText(Q(received_));
     pgb_RS232->setValue(progress_);
+    pgb_RS232->setFormat(write_complete_ ? QStringLiteral("100%") : QStringLiteral("%p%"));
 }
 
 void frm_RS232::Show_Log() {

@@ -109,6 +109,9 @@ class frm_RS232 : public QWidget, public Sequence_View {
     QTimer* refresh_ = nullptr;
     std::string shown_log_;
     std::size_t shown_colours_ = 0;
+    // Every block of the last run was acknowledged: the bar reads complete although its value
+    // stays the index of the last block sent.
+    bool write_complete_ = false;
 
     std::vector<Port_Entry> scanned_; // one per list entry, in the list's order
     bool close_after_run_ = false;
@@ -135,4 +138,5 @@ class frm_RS232 : public QWidget, public Sequence_View {
     QLineEdit* txt_Send_Packet = nullptr;
     QLineEdit* txt_Received_Packet = nullptr;
     QPushButton* cmd_Exit = nullptr;
+    QLabel* lbl_Stato = nullptr; // how the last run ended
 };

@@ -10,8 +10,9 @@ class File_Dialog {
     // Shows the dialog with the given filter string and preselected filter (counted from 1).
     // Returns the chosen path as chosen, or nothing when the user cancelled or it failed.
     virtual std::optional<std::string> Show_Open(const std::string& filter, int filter_index) = 0;
-    // Asks where to save, starting from `suggested` (a full path) with the given filter string;
-    // a name typed without extension gets the filter's. Nothing when the user cancelled.
-    virtual std::optional<std::string> Show_Save(const std::string& filter,
+    // Asks where to save, starting from `suggested` (a full path) with the given filter string and
+    // preselected filter (from 1); a name typed without extension gets the filter's. Nothing when
+    // the user cancelled.
+    virtual std::optional<std::string> Show_Save(const std::string& filter, int filter_index,
                                                  const std::string& suggested) = 0;
 };

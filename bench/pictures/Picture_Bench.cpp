@@ -29,7 +29,7 @@ constexpr int Rounds = 7;
 class No_Dialog : public File_Dialog {
   public:
     std::optional<std::string> Show_Open(const std::string&, int) override { return {}; }
-    std::optional<std::string> Show_Save(const std::string&, const std::string&) override {
+    std::optional<std::string> Show_Save(const std::string&, int, const std::string&) override {
         return {};
     }
 };

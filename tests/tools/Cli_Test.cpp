@@ -221,4 +221,51 @@ TEST_F(Cli, Preview_Draws_What_The_Module_Lights) {
     EXPECT_EQ(qGray(glyph.pixel(4 * cell, 0)), 255);
 }
 
+TEST_F(Cli, Configuration_Compiles_Like_Its_Options_And_Refusals_Exit_2) {
+    const std::string logo = Bmp("logo.bmp", Test_Bitmap::Random(128, 64, 5));
+    const std::string other = Bmp("other.bmp", Test_Bitmap::Random(128, 64, 6));
+    fs::create_directory(folder.Path() / "cfg");
+    const std::string config = folder / "cfg/p.vantrel";
+    const std::string options = "--slot 64128E:2=" + logo + " --font5x8 1,2,3,4,5";
+    ASSERT_EQ(Run("config --save " + config + " " + options).Exit, 0);
+    EXPECT_NE(Read_File(config).find("\"64128E\": [null, \"../logo.bmp\", null, null]"),
+              std::string::npos)
+        << Read_File(config);
+    const auto image = [&](const std::string& args) {
+        const Run_Result result = Run("compile " + args + " -o " + (folder / "image.bin"));
+        EXPECT_EQ(result.Exit, 0) << args << result.Err;
+        return Read_File(folder / "image.bin");
+    };
+    EXPECT_EQ(image("--config " + config), image(options));
+    EXPECT_EQ(image("--config " + config + " --slot 64128E:2=" + other + " --font5x8 0,0,0,0,9"),
+              image("--slot 64128E:2=" + other + " --font5x8 0,0,0,0,9"));
+
+    const std::string oled = folder / "o.quorrin";
+    ASSERT_EQ(Run("config --oled --save " + oled + " --slot RGS24128064:3=" + logo).Exit, 0);
+    EXPECT_EQ(image("--config " + oled), image("--oled --slot RGS24128064:3=" + logo));
+    const Run_Result contradicted =
+        Run("compile --oled --config " + config + " -o " + (folder / "out.bin"));
+    EXPECT_EQ(contradicted.Exit, 2);
+    EXPECT_NE(contradicted.Err.find("--oled contradicts"), std::string::npos) << contradicted.Err;
+
+    Write_File(folder / "bad.vantrel", std::string("{\"format\": \"vantrel-configuration\",\n}"));
+    Write_File(folder / "new.vantrel",
+               std::string(R"({"format": "vantrel-configuration", "version": 2})"));
+    Write_File(folder / "gone.vantrel",
+               std::string(R"({"format": "vantrel-configuration", "version": 1,
+                               "layout": "graphic", "slots": {"64128A": ["gone.bmp", null,
+                               null, null]}})"));
+    for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"bad.vantrel", "line 2, column 1"},
+             {"new.vantrel", "version 2"},
+             {"missing.vantrel", "cannot read"},
+             {"gone.vantrel", "slot 64128A:1=" + (folder / "gone.bmp") + " refused"}}) {
+        const Run_Result refused =
+            Run("compile --config " + (folder / file) + " -o " + (folder / "out.bin"));
+        EXPECT_EQ(refused.Exit, 2) << file;
+        EXPECT_NE(refused.Err.find(reason), std::string::npos) << refused.Err;
+        EXPECT_FALSE(fs::exists(folder / "out.bin"));
+    }
+}
+
 } // namespace

@@ -30,7 +30,7 @@ class Scripted_File_Dialog : public File_Dialog {
     std::deque<std::optional<std::string>> Save_Answers;
     std::vector<std::string> Suggested; // the path each save dialog started from
 
-    std::optional<std::string> Show_Save(const std::string&,
+    std::optional<std::string> Show_Save(const std::string&, int,
                                          const std::string& suggested) override {
         Suggested.push_back(suggested);
         if (Save_Answers.empty()) {

@@ -62,8 +62,7 @@ void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
     Run_Against_Unit p;
     QCOMPARE(p.Device_Shown, p.unit.Device);
     QVERIFY(p.port.PortOpen());
-    auto* glyph = Control<QTableWidget>(p.window.get(), "msh_Font_5x8");
-    emit glyph->cellClicked(0, 0);
+    Control<Glyph_Grid>(p.window.get(), "msh_Font_5x8")->Toggle_Cell(0, 0);
 
     std::vector<Shown_Line> detection;
     QString states_while_writing;

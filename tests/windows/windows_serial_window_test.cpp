@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScreen>
 
 namespace {
@@ -62,6 +63,7 @@ class Serial_Window_Test : public QObject {
     void Exit_close_box_menu_entry_and_Esci_rule_the_windows_life();
     void Closing_a_window_mid_run_aborts_and_closes_after_the_run();
     void A_lost_port_puts_the_window_back_to_port_closed();
+    void The_status_line_says_how_each_run_ended();
 };
 
 void Serial_Window_Test::Load_scans_the_ports_and_starts_closed() {
@@ -354,6 +356,62 @@ void Serial_Window_Test::A_lost_port_puts_the_window_back_to_port_closed() {
     QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR RS232"));
     QCOMPARE(p.port.Count(Cmd_Reset_PIC), std::size_t(0));
     QCOMPARE(States(p.w), Port_Closed);
+}
+
+void Serial_Window_Test::The_status_line_says_how_each_run_ended() {
+    // Replies of the scripted unit: a command that gets no answer waits out its time-outs on the
+    // manual clock.
+    const auto silent_on = [](std::uint8_t command, unsigned from_block) {
+        return [command, from_block](const std::string& request, std::size_t) {
+            const bool write = std::uint8_t(request[0]) == Cmd_Write_EEPROM;
+            const unsigned block =
+                write ? (unsigned(std::uint8_t(request[4])) << 8 | std::uint8_t(request[5])) /
+                            Block_Size
+                      : 0;
+            const bool silent = std::uint8_t(request[0]) == command && block >= from_block;
+            return silent ? std::vector<std::string>{} : Answer_All(request, 0);
+        };
+    };
+    const struct {
+        const char* name;
+        Scripted_Serial_Control::Responder_Function responder;
+        std::function<void(Serial_Window_Under_Test&)> at_block_10;
+        QString status;
+        bool complete;
+    } runs[] = {
+        {"written", Answer_All, nullptr,
+         "^Modulo programmato: 512 blocchi in \\d+,\\d s, 0 ritrasmissioni\\.$", true},
+        {"not found", silent_on(Cmd_Find_Module, 0), nullptr,
+         "^Modulo non trovato: nulla è stato scritto\\.$", false},
+        {"write failed", silent_on(Cmd_Write_EEPROM, 20), nullptr,
+         "^Scrittura fallita al blocco 21 di 512\\.$", false},
+        {"stopped", Answer_All, [](auto& p) { Click(p.w, "cmd_Stop_RS232"); },
+         "^Scrittura fermata al blocco 10 di 512\\.$", false},
+        {"port lost", Answer_All, [](auto& p) { p.port.Lose_Port(); },
+         "^Porta seriale persa al blocco 10 di 512: scrittura interrotta\\.$", false},
+        {"reset refused", silent_on(Cmd_Reset_PIC, 0), nullptr,
+         "^Immagine scritta, ma il reset non è stato confermato\\.$", true},
+    };
+    for (const auto& run : runs) {
+        Serial_Window_Under_Test p;
+        p.port.Responder = run.responder;
+        p.During_Run = [&] {
+            p.clock.Advance(1000);
+            if (run.at_block_10 && p.port.Count(Cmd_Write_EEPROM) == 10 && p.port.PortOpen() &&
+                !p.data.Stop_Request) {
+                run.at_block_10(p);
+            }
+        };
+        Click(p.w, "cmd_Write_RS232");
+        const QString status = Control<QLabel>(p.w, "lbl_Stato")->text();
+        QVERIFY2(QRegularExpression(run.status).match(status).hasMatch(),
+                 qPrintable(QString::fromLatin1(run.name) + ": " + status));
+        auto* progress = Control<QProgressBar>(p.w, "pgb_RS232");
+        QCOMPARE(progress->text() == QStringLiteral("100%"), run.complete);
+        if (run.complete) {
+            QCOMPARE(progress->value(), 511);
+        }
+    }
 }
 
 QTEST_MAIN(Serial_Window_Test)

@@ -1,6 +1,7 @@
 #include "Cli_Commands.h"
 
 #include "Cli_Compile.h"
+#include "Cli_Config.h"
 #include "Cli_Convert.h"
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
@@ -12,7 +13,7 @@ const std::vector<Cli_Command>& Cli_Commands() {
     static const std::vector<Cli_Command> commands{
         {"compile", Compile_Usage, Run_Compile}, {"preview", Preview_Usage, Run_Preview},
         {"program", Program_Usage, Run_Program}, {"ports", Ports_Usage, Run_Ports},
-        {"convert", Convert_Usage, Run_Convert},
+        {"config", Config_Usage, Run_Config},    {"convert", Convert_Usage, Run_Convert},
     };
     return commands;
 }
@@ -31,6 +32,9 @@ std::string Usage_Text() {
         "LIST: comma-separated column values, decimal or 0x hex; bit n = row n.\n"
         "  --font5x8 takes 5 values 0..255, --font10x16 10 values 0..65535 (not with --oled).\n"
         "Slots not given hold the model's default bitmap from the program's folder.\n"
+        "--config FILE takes the slots and glyphs of a configuration (.vantrel, or .quorrin\n"
+        "  for the OLED layout, which implies --oled); --slot, --font5x8 and --font10x16\n"
+        "  given with it override its entries. config --save writes one from the options.\n"
         "preview writes one PNG per slot (MODEL_N.png) and, for the graphic layout,\n"
         "font5x8.png and font10x16.png; lit pixels are drawn black on white.\n"
         "PORT: a port number as 'vantrel-cli ports' lists them (3, COM3, COM 3), looked up\n"
@@ -47,7 +51,8 @@ std::string Usage_Text() {
         "Exit status: 0 done, 1 a bitmap or default missing or unreadable when compiling, or\n"
         "  an output not written (nothing sent), 2 usage error or refused input (a --slot\n"
         "  file; an image file missing, not a regular file or not of 65,536 bytes; an existing\n"
-        "  output that is not a regular file, or for preview DIR not a folder), 3 unit not\n"
+        "  output that is not a regular file, or for preview DIR not a folder; a malformed or\n"
+        "  refused configuration), 3 unit not\n"
         "  found or port not opened, 4 write failed (the reset was still sent unless the port\n"
         "  went away), 5 stopped, 6 written but the reset not acknowledged.\n";
     return text;

@@ -3,7 +3,7 @@
 #include "Cli_Commands.h"
 
 inline constexpr const char* Compile_Usage =
-    "[--oled] [--slot MODEL:N=FILE]... [--font5x8 LIST] [--font10x16 LIST] -o OUT";
+    "[--oled] [--slot MODEL:N=FILE]... [--font5x8 LIST] [--font10x16 LIST] [--config FILE] -o OUT";
 
 // Compiles the slots and glyphs into a 65,536-byte EEPROM image file.
 int Run_Compile(const Cli_Arguments& args);

@@ -65,12 +65,17 @@ Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
         options.Oled = true;
         return Option_Result::Taken;
     }
-    if (option != "--slot" && option != "--font5x8" && option != "--font10x16") {
+    if (option != "--slot" && option != "--font5x8" && option != "--font10x16" &&
+        option != "--config") {
         return Option_Result::Not_Compile_Option;
     }
     std::string value;
     if (!Take_Value(args, i, value, error)) {
         return Option_Result::Error;
+    }
+    if (option == "--config") {
+        options.Configuration_File = value;
+        return Option_Result::Taken;
     }
     if (option == "--slot") {
         Slot_Choice choice;
@@ -97,6 +102,41 @@ Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
     std::copy(values.begin(), values.end(), columns.begin());
     options.Font_10x16 = columns;
     return Option_Result::Taken;
+}
+
+int Read_Configuration_Option(Compile_Options& options) {
+    if (options.Configuration_File.empty()) {
+        return Exit_Ok;
+    }
+    Configuration configuration;
+    Configuration_Error error;
+    if (!Read_Configuration_File(options.Configuration_File, configuration, error)) {
+        std::cerr << "vantrel-cli: " << English_Text(error, options.Configuration_File) << "\n";
+        return Exit_Usage;
+    }
+    const bool oled = !configuration.Program->Has_Glyphs;
+    if (options.Oled && !oled) {
+        return Usage_Error("--oled contradicts " + options.Configuration_File +
+                           ", a configuration of the graphic layout");
+    }
+    options.Oled = oled;
+    std::vector<Slot_Choice> slots;
+    for (std::size_t m = 0; m < configuration.Slots.size(); ++m) {
+        for (std::size_t k = 0; k < Slots_Per_Table; ++k) {
+            if (const auto& file = configuration.Slots[m][k]) {
+                slots.push_back({configuration.Program->Models[m].Code, int(k), *file, true});
+            }
+        }
+    }
+    slots.insert(slots.end(), options.Slots.begin(), options.Slots.end());
+    options.Slots = std::move(slots);
+    if (!oled && !options.Font_5x8) {
+        options.Font_5x8 = configuration.Font_5x8;
+    }
+    if (!oled && !options.Font_10x16) {
+        options.Font_10x16 = configuration.Font_10x16;
+    }
+    return Exit_Ok;
 }
 
 const Program_Description& Program_For(const Compile_Options& options) {
@@ -132,9 +172,10 @@ int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window
         const std::string path = Bitmap_Name_Passes(choice.File, ws) ? choice.File : "";
         if (!model_index || !Accept_Background(data, *model_index, choice.Slot, path, boxes, ws)) {
             const Model_Descriptor& model = data.Program.Models[model_index.value_or(0)];
-            std::cerr << "vantrel-cli: --slot " << choice.Model << ":" << choice.Slot + 1 << "="
-                      << choice.File << " refused: it must be a readable 1-bit " << model.Width
-                      << "x" << model.Height << " bitmap whose name contains \"bmp\"\n";
+            std::cerr << "vantrel-cli: " << (choice.From_Configuration ? "slot " : "--slot ")
+                      << choice.Model << ":" << choice.Slot + 1 << "=" << choice.File
+                      << " refused: it must be a readable 1-bit " << model.Width << "x"
+                      << model.Height << " bitmap whose name contains \"bmp\"\n";
             return Exit_Usage;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Cli_Commands.h"
+#include "Configuration.h"
 #include "Picture_Boxes.h"
 #include "Window_System.h"
 #include "mod_variabili.h"
@@ -17,6 +18,7 @@ struct Slot_Choice {
     std::string Model;
     int Slot = 0; // index, N - 1
     std::string File;
+    bool From_Configuration = false; // a slot of --config rather than a --slot
 };
 
 // What the compile options ask for; shared by every subcommand that compiles an image.
@@ -25,6 +27,7 @@ struct Compile_Options {
     std::vector<Slot_Choice> Slots;
     std::optional<std::array<std::uint8_t, 5>> Font_5x8;
     std::optional<std::array<double, 10>> Font_10x16;
+    std::string Configuration_File; // --config FILE
 };
 
 enum class Option_Result { Not_Compile_Option, Taken, Error };
@@ -33,6 +36,12 @@ enum class Option_Result { Not_Compile_Option, Taken, Error };
 // one-line reason. Arguments that are not compile options are left to the subcommand.
 Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
                                    Compile_Options& options, std::string& error);
+
+// Reads --config FILE into the options: its layout sets --oled (given against it, a usage
+// error), its slots come before the --slot choices, which therefore override them, and its
+// glyphs stand unless --font5x8 or --font10x16 is given. A malformed or refused file is reported
+// with the reason; the result is then Exit_Usage.
+int Read_Configuration_Option(Compile_Options& options);
 
 // The checks that need all options: models belong to the chosen layout, no glyphs with --oled.
 bool Check_Compile_Options(const Compile_Options& options, std::string& error);

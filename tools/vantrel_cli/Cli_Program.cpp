@@ -68,6 +68,9 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
     if (!options.Image.empty() && compile_options) {
         return Usage_Error("--image sends a ready image and takes no compile options");
     }
+    if (const int status = Read_Configuration_Option(options.Compile); status != Exit_Ok) {
+        return status;
+    }
     if (!Check_Compile_Options(options.Compile, error)) {
         return Usage_Error(error);
     }

@@ -2,6 +2,7 @@
 // "Immagini" menu and the conversion dialog, and the serial window with its port list and before,
 // during and after a programming run against module-sim. Run by scripts/screenshots under a
 // virtual X server.
+#include "Configuration.h"
 #include "File_Dialog.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,6 +23,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -55,7 +59,7 @@ class Unattended_Window_System : public Qt_Widgets_Window_System {
 class Chosen_Files : public File_Dialog {
   public:
     std::deque<std::string> Files;
-    std::optional<std::string> Show_Save(const std::string&,
+    std::optional<std::string> Show_Save(const std::string&, int,
                                          const std::string& suggested) override {
         return suggested;
     }
@@ -124,21 +128,21 @@ void Choose_Background(Program& p, const char* box_array, int slot, const QStrin
 }
 
 void Draw_Glyphs(Program& p) {
-    auto* small = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_5x8"));
-    auto* large = p.window->findChild<QTableWidget*>(QStringLiteral("msh_Font_10x16"));
+    auto* small = p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_5x8"));
+    auto* large = p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_10x16"));
     // A bell in the 5x8 glyph and a frame in the 10x16 one.
     const char* bell[8] = {"..#..", ".###.", ".###.", ".###.", "#####", ".....", "..#..", "....."};
     for (int r = 0; r < 8; ++r) {
         for (int c = 0; c < 5; ++c) {
             if (bell[r][c] == '#') {
-                emit small->cellClicked(r, c);
+                small->Toggle_Cell(r, c);
             }
         }
     }
     for (int r = 0; r < 16; ++r) {
         for (int c = 0; c < 10; ++c) {
             if (r == 0 || r == 15 || c == 0 || c == 9 || r == c + 3) {
-                emit large->cellClicked(r, c);
+                large->Toggle_Cell(r, c);
             }
         }
     }
@@ -220,10 +224,31 @@ bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
     return saved;
 }
 
+// The window with a configuration in use and changed since, and its File menu opened.
+bool Save_File_Menu(Program& p, const QString& scratch, const QString& folder) {
+    const std::string plant = (scratch + QStringLiteral("/impianto.vantrel")).toStdString();
+    std::string error;
+    if (!Write_Configuration_File(plant, Configuration_Of(p.data, p.ws.Program_Folder()), error) ||
+        !p.window->Open_Configuration(plant)) {
+        std::cerr << "could not open a configuration: " << error << std::endl;
+        return false;
+    }
+    p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_5x8"))->Toggle_Cell(7, 0);
+    auto* menu = p.window->findChild<QMenu*>(QStringLiteral("mnu_File"));
+    menu->popup(p.window->mapToGlobal(p.window->menuBar()->geometry().bottomLeft()));
+    Settle();
+    const bool saved = Save(menu, folder, QStringLiteral("vantrel_file_menu"));
+    menu->hide();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The recent configurations of these pictures stay out of the user's own list.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")).clear();
     if (argc < 3) {
         std::cerr << "usage: window_screenshots <output folder> <module-sim>" << std::endl;
         return 2;
@@ -237,6 +262,7 @@ int main(int argc, char** argv) {
     Choose_Background(vantrel, "pct_Image_64128A", 1, Sample_Background(scratch.path(), 128, 64));
     Choose_Background(vantrel, "pct_Image_128240A", 2, Sample_Background(scratch.path(), 240, 128));
     Draw_Glyphs(vantrel);
+    saved = Save_File_Menu(vantrel, scratch.path(), folder) && saved;
     saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
     saved = Save_Picture_Menu(vantrel, folder) && saved;
     saved = Save_Conversion(vantrel, folder, scratch.path()) && saved;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "mod_variabili.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* Configuration_Format = "vantrel-configuration";
+inline constexpr int Configuration_Version = 1;
+
+// What a technician chose for one program: a file per slot and the glyphs. It is one JSON
+// document on disk, ".vantrel" for the graphic layout and ".quorrin" for the OLED layout.
+struct Configuration {
+    const Program_Description* Program = nullptr;
+    // One entry per model of Program, in its order: each slot's file as an absolute path, or
+    // nothing for the model's default background.
+    std::vector<std::array<std::optional<std::string>, Slots_Per_Table>> Slots;
+    std::array<std::uint8_t, 5> Font_5x8{};
+    std::array<double, 10> Font_10x16{};
+};
+
+// Why a configuration file was not taken. Nothing has been changed when a read fails.
+struct Configuration_Error {
+    enum class Kind {
+        Unreadable,          // the file cannot be read
+        Malformed,           // not JSON: Line, Column and Offset say where it stops being JSON
+        Not_A_Configuration, // JSON, but not of this format
+        Newer_Version,       // written by a later program: Version
+        Invalid_Content,     // a value of the wrong kind or range: Where (a JSON pointer)
+        Wrong_Layout,        // a configuration of the other program: Layout
+    };
+    Kind Problem = Kind::Unreadable;
+    std::size_t Line = 0;
+    std::size_t Column = 0;
+    std::size_t Offset = 0; // bytes from the start of the file, counted from 0
+    std::string Where;
+    std::string Detail; // what was expected, or the parser's account (English)
+    long long Version = 0;
+    std::string Layout;
+};
+
+// "graphic" for the program with glyphs, "oled" for the OLED one.
+std::string Layout_Name(const Program_Description& program);
+// ".vantrel" or ".quorrin".
+std::string Configuration_Extension(const Program_Description& program);
+
+// The configuration that the data holds: a slot holding its model's default from
+// `program_folder` is written as the default.
+Configuration Configuration_Of(const Program_Data& data, const std::string& program_folder);
+
+// The document, paths relative to `folder` (the configuration file's folder) where they can be.
+std::string Configuration_Text(const Configuration& configuration, const std::string& folder);
+
+// Reads a document; relative paths are taken from `folder`. The layout names the program.
+bool Parse_Configuration(const std::string& text, const std::string& folder,
+                         Configuration& configuration, Configuration_Error& error);
+
+// False (Wrong_Layout) when the configuration belongs to another program than `expected`.
+bool Check_Layout(const Configuration& configuration, const Program_Description& expected,
+                  Configuration_Error& error);
+
+bool Read_Configuration_File(const std::string& path, Configuration& configuration,
+                             Configuration_Error& error);
+// Atomic: the file holds the old or the whole new document. The reason goes to `error`.
+bool Write_Configuration_File(const std::string& path, const Configuration& configuration,
+                              std::string& error);
+
+// A read failure for the command line (English) and for the windows (Italian). `file` is the
+// name shown for the file.
+std::string English_Text(const Configuration_Error& error, const std::string& file);
+std::string Italian_Text(const Configuration_Error& error, const std::string& file);

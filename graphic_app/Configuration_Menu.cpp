@@ -1,0 +1,233 @@
+#include "Configuration_Menu.h"
+
+#include "Atomic_File.h"
+#include "Configuration_Load.h"
+#include "mod_Compilatore.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+const QString Recent_Key = QStringLiteral("Recent_Configurations");
+
+std::string Configuration_Filter(const Program_Description& program) {
+    const std::string pattern = "*" + Configuration_Extension(program);
+    return "Configurazione " + program.Program_Name + " (" + pattern + ")|" + pattern +
+           "|Tutti i file|*.*";
+}
+
+constexpr const char* Image_Filter = "Immagine EEPROM (*.bin)|*.bin|Tutti i file|*.*";
+
+QAction* Entry(QMenu& menu, QAction& before, const char* name, const char* text) {
+    auto* action = new QAction(QString::fromUtf8(text), &menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu.insertAction(&before, action);
+    return action;
+}
+
+} // namespace
+
+Configuration_Menu::Configuration_Menu(QMainWindow& window, Program_Data& data, Window_System& ws,
+                                       File_Dialog& dialog, Picture_Boxes& boxes, QMenu& menu,
+                                       QAction& exit_entry)
+    : QObject(&window), window_(window), data_(data), ws_(ws), dialog_(dialog), boxes_(boxes),
+      menu_(menu) {
+    connect(Entry(menu, exit_entry, "smnu_Open_Configuration", "Apri configurazione…"),
+            &QAction::triggered, this, [this] { Open_Click(); });
+    connect(Entry(menu, exit_entry, "smnu_Save_Configuration", "Salva configurazione"),
+            &QAction::triggered, this, [this] { Save(); });
+    connect(Entry(menu, exit_entry, "smnu_Save_Configuration_As", "Salva configurazione con nome…"),
+            &QAction::triggered, this, [this] { Save_As(); });
+    connect(Entry(menu, exit_entry, "smnu_Export_Image", "Esporta immagine EEPROM…"),
+            &QAction::triggered, this, [this] { Export_Click(); });
+    menu.insertSeparator(&exit_entry);
+    recent_separator_ = menu.insertSeparator(&exit_entry);
+    Rebuild_Recent_Entries();
+}
+
+bool Configuration_Menu::Open(const std::string& path) {
+    const QString absolute = QFileInfo(Q(path)).absoluteFilePath();
+    const std::string name = QFileInfo(absolute).fileName().toStdString();
+    Configuration configuration;
+    Configuration_Error error;
+    if (!Read_Configuration_File(absolute.toStdString(), configuration, error) ||
+        !Check_Layout(configuration, data_.Program, error)) {
+        ws_.Message_Box(Italian_Text(error, name), Title_Error, Message_Icon::Critical);
+        if (error.Problem == Configuration_Error::Kind::Unreadable) {
+            QStringList recent = Recent();
+            recent.removeAll(absolute);
+            Set_Recent(recent);
+        }
+        return false;
+    }
+    const auto failures = Apply_Configuration(configuration, data_, boxes_, ws_);
+    if (On_Loaded) {
+        On_Loaded();
+    }
+    Set_Current(absolute);
+    if (!failures.empty()) {
+        ws_.Message_Box(Slot_Failures_Text(data_.Program, name, failures), Title_Warning,
+                        Message_Icon::Exclamation);
+    }
+    return true;
+}
+
+void Configuration_Menu::Mark_Changed() {
+    modified_ = true;
+    Update_Title();
+}
+
+bool Configuration_Menu::Ready_To_Close() {
+    return current_.isEmpty() || Settle_Unsaved_Changes();
+}
+
+void Configuration_Menu::Open_Click() {
+    if (!Settle_Unsaved_Changes()) {
+        return;
+    }
+    if (const auto chosen = dialog_.Show_Open(Configuration_Filter(data_.Program), 1)) {
+        Open(*chosen);
+    }
+}
+
+bool Configuration_Menu::Save() {
+    if (current_.isEmpty()) {
+        return Save_As();
+    }
+    std::string error;
+    if (!Write_Configuration_File(current_.toStdString(),
+                                  Configuration_Of(data_, ws_.Program_Folder()), error)) {
+        ws_.Message_Box("Impossibile salvare la configurazione " +
+                            QFileInfo(current_).fileName().toStdString() + "." + CR_LF + error,
+                        Title_Error, Message_Icon::Critical);
+        return false;
+    }
+    Set_Current(current_);
+    return true;
+}
+
+bool Configuration_Menu::Save_As() {
+    const auto chosen =
+        dialog_.Show_Save(Configuration_Filter(data_.Program), 1, current_.toStdString());
+    if (!chosen) {
+        return false;
+    }
+    QString path = QFileInfo(Q(*chosen)).absoluteFilePath();
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += Q(Configuration_Extension(data_.Program));
+    }
+    const QString previous = current_;
+    current_ = path;
+    if (!Save()) {
+        current_ = previous;
+        return false;
+    }
+    return true;
+}
+
+void Configuration_Menu::Export_Click() {
+    const auto chosen = dialog_.Show_Save(Image_Filter, 1, "");
+    if (!chosen) {
+        return;
+    }
+    // A copy, so that a run of the serial window keeps sending the image it compiled.
+    Program_Data compiled(data_);
+    if (!Compile_Images(compiled, ws_)) {
+        return;
+    }
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(compiled.EEPROM_Image.data()),
+                                 compiled.EEPROM_Image.size());
+    if (!Write_File_Atomically(*chosen, bytes, error)) {
+        ws_.Message_Box("Impossibile scrivere l'immagine " + *chosen + "." + CR_LF + error,
+                        Title_Error, Message_Icon::Critical);
+    }
+}
+
+bool Configuration_Menu::Settle_Unsaved_Changes() {
+    if (!modified_) {
+        return true;
+    }
+    QMessageBox question(
+        QMessageBox::Question, Q(data_.Program.Main_Caption),
+        current_.isEmpty()
+            ? QStringLiteral("Salvare le modifiche?")
+            : QStringLiteral("Salvare le modifiche a %1?").arg(QFileInfo(current_).fileName()),
+        QMessageBox::NoButton, &window_);
+    question.setObjectName(QStringLiteral("msg_Unsaved_Changes"));
+    QPushButton* save = question.addButton(QStringLiteral("Salva"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        question.addButton(QStringLiteral("Non salvare"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = question.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+    question.setDefaultButton(save);
+    question.setEscapeButton(cancel);
+    question.exec();
+    if (question.clickedButton() == save) {
+        return Save();
+    }
+    return question.clickedButton() == discard;
+}
+
+void Configuration_Menu::Set_Current(const QString& path) {
+    current_ = path;
+    modified_ = false;
+    QStringList recent = Recent();
+    recent.removeAll(path);
+    recent.prepend(path);
+    Set_Recent(recent.mid(0, Recent_Limit));
+    Update_Title();
+}
+
+void Configuration_Menu::Update_Title() {
+    // Until a configuration is in use the title stays the program's own.
+    if (current_.isEmpty()) {
+        return;
+    }
+    window_.setWindowTitle(Q(data_.Program.Main_Caption) + QStringLiteral(" - ") +
+                           QFileInfo(current_).fileName() +
+                           (modified_ ? QStringLiteral("*") : QString()));
+}
+
+QStringList Configuration_Menu::Recent() const {
+    return QSettings(QStringLiteral("Vantrel"), Q(data_.Program.Program_Name))
+        .value(Recent_Key)
+        .toStringList();
+}
+
+void Configuration_Menu::Set_Recent(const QStringList& files) {
+    QSettings(QStringLiteral("Vantrel"), Q(data_.Program.Program_Name)).setValue(Recent_Key, files);
+    Rebuild_Recent_Entries();
+}
+
+void Configuration_Menu::Rebuild_Recent_Entries() {
+    for (QAction* old : menu_.findChildren<QAction*>(QStringLiteral("smnu_Recent"))) {
+        menu_.removeAction(old);
+        delete old;
+    }
+    const QStringList files = Recent();
+    for (int i = 0; i < files.size(); ++i) {
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), &menu_);
+        action->setObjectName(QStringLiteral("smnu_Recent"));
+        action->setProperty("index", i);
+        action->setToolTip(files[i]);
+        action->setStatusTip(files[i]);
+        menu_.insertAction(recent_separator_, action);
+        const QString file = files[i];
+        connect(action, &QAction::triggered, this, [this, file] {
+            if (Settle_Unsaved_Changes()) {
+                Open(file.toStdString());
+            }
+        });
+    }
+}

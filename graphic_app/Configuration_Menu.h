@@ -1,0 +1,66 @@
+#pragma once
+
+#include "File_Dialog.h"
+#include "Picture_Boxes.h"
+#include "Window_System.h"
+#include "mod_variabili.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+
+// The File menu's configuration entries of the main window: open, save, save as, export of the
+// EEPROM image and the last configurations used; the window's title while a configuration is in
+// use, and the question about unsaved changes.
+class Configuration_Menu : public QObject {
+    Q_OBJECT
+
+  public:
+    // The entries go into `menu` before `exit_entry`.
+    Configuration_Menu(QMainWindow& window, Program_Data& data, Window_System& ws,
+                       File_Dialog& dialog, Picture_Boxes& boxes, QMenu& menu, QAction& exit_entry);
+
+    // Opens a configuration; false (after its message) when it was not taken.
+    bool Open(const std::string& path);
+    // The slots or glyphs changed since the last open or save.
+    void Mark_Changed();
+    // Asks whether to save unsaved changes of a configuration in use; false when the user
+    // cancels (or saving failed). Before any configuration is in use the window closes as ever.
+    bool Ready_To_Close();
+
+    bool Modified() const { return modified_; }
+    // After a configuration went into the data: the window redraws what it shows of the glyphs.
+    std::function<void()> On_Loaded;
+
+    static constexpr int Recent_Limit = 4;
+
+  private:
+    void Open_Click();
+    bool Save();
+    bool Save_As();
+    void Export_Click();
+    // Saves, discards or cancels unsaved changes; true when the caller may go on.
+    bool Settle_Unsaved_Changes();
+    void Set_Current(const QString& path);
+    void Update_Title();
+    QStringList Recent() const;
+    void Set_Recent(const QStringList& files);
+    void Rebuild_Recent_Entries();
+
+    QMainWindow& window_;
+    Program_Data& data_;
+    Window_System& ws_;
+    File_Dialog& dialog_;
+    Picture_Boxes& boxes_;
+    QMenu& menu_;
+    QAction* recent_separator_ = nullptr;
+    QString current_; // absolute path of the configuration in use; empty before any
+    bool modified_ = false;
+};

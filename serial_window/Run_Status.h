@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Programming_Sequence.h"
+
+#include <string>
+
+// What the serial window's status line says about a run that has ended.
+struct Run_Report {
+    Run_Outcome Outcome = Run_Outcome::Written;
+    int Blocks_Written = 0; // blocks the unit acknowledged in this run
+    int Total_Blocks = 0;
+    int Retries = 0;
+    double Seconds = 0;
+    bool Port_Lost = false; // the last step ended because the port went away
+};
+
+// One Italian line; empty for a click ignored during a run.
+std::string Run_Status_Text(const Run_Report& report);

@@ -1,0 +1,166 @@
+#include "Configuration_Load.h"
+#include "Fake_Window_System.h"
+#include "Start_Up.h"
+#include "Test_Bitmap.h"
+#include "mod_Compilatore.h"
+#include "mod_Funzioni_Varie.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = Configuration_Error::Kind;
+
+// A program's data after the start-up fill from the delivered defaults.
+struct Filled {
+    explicit Filled(const Program_Description& program = Vantrel_Program()) : data(program) {
+        ws.Folder = VANTREL_DATA_DIR;
+        EXPECT_TRUE(Start_Up_Fill(data, ws, boxes));
+    }
+    Program_Data data;
+    Fake_Window_System ws;
+    No_Picture_Boxes boxes;
+};
+
+TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Moved) {
+    Temp_Folder root("configuration");
+    const fs::path site = root.Path() / "site";
+    fs::create_directories(site / "plant");
+    fs::create_directories(site / "common");
+    Write_Bmp((site / "plant/logo.bmp").string(), Test_Bitmap::Random(128, 64, 1));
+    Write_Bmp((site / "common/allarme.bmp").string(), Test_Bitmap::Random(240, 128, 2));
+
+    Filled saved;
+    ASSERT_TRUE(Accept_Background(saved.data, 0, 0, (site / "plant/logo.bmp").string(), saved.boxes,
+                                  saved.ws));
+    ASSERT_TRUE(Accept_Background(saved.data, 3, 3, (site / "common/allarme.bmp").string(),
+                                  saved.boxes, saved.ws));
+    saved.data.Font_5x8_Columns = {0x1F, 0, 0x80, 0, 1};
+    saved.data.Font_10x16_Columns[9] = 0x8001;
+    std::string error;
+    ASSERT_TRUE(Write_Configuration_File((site / "plant/plant.vantrel").string(),
+                                         Configuration_Of(saved.data, VANTREL_DATA_DIR), error))
+        << error;
+    const std::string text = Read_File((site / "plant/plant.vantrel").string());
+    EXPECT_NE(text.find("\"64128A\": [\"logo.bmp\", null, null, null]"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"128240A\": [null, null, null, \"../common/allarme.bmp\"]"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"font5x8\": [31, 0, 128, 0, 1]"), std::string::npos);
+    ASSERT_TRUE(Compile_Images(saved.data, saved.ws));
+
+    const fs::path moved = root.Path() / "elsewhere";
+    fs::rename(site, moved);
+    Configuration read;
+    Configuration_Error read_error;
+    ASSERT_TRUE(
+        Read_Configuration_File((moved / "plant/plant.vantrel").string(), read, read_error));
+    Filled loaded;
+    EXPECT_TRUE(Apply_Configuration(read, loaded.data, loaded.boxes, loaded.ws).empty());
+    EXPECT_EQ(loaded.data.Tables[0].Slots[0].Path, (moved / "plant/logo.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Path, (moved / "common/allarme.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Name, "allarme.bmp");
+    EXPECT_EQ(loaded.data.Tables[1].Slots[2].Name, "Sfondo_Bianco_128x64.bmp");
+    ASSERT_TRUE(Compile_Images(loaded.data, loaded.ws));
+    EXPECT_EQ(loaded.data.EEPROM_Image, saved.data.EEPROM_Image);
+    EXPECT_TRUE(loaded.ws.Messages.empty());
+}
+
+TEST(Configuration, A_Failing_Slot_Keeps_Its_Default_And_The_Rest_Is_Loaded) {
+    Temp_Folder folder("partial");
+    Write_Bmp(folder / "good.bmp", Test_Bitmap::Random(240, 64, 3));
+    Write_Bmp(folder / "wide.bmp", Test_Bitmap(240, 64, 1));
+    Write_File(folder / "notes.txt", std::string(100, 'x'));
+    Write_File(folder / "p.vantrel",
+               std::string(R"({"format": "vantrel-configuration", "version": 1,
+                  "layout": "graphic", "future": {"x": 1},
+                  "slots": {"64128A": ["wide.bmp", "missing.bmp", null, "notes.txt"],
+                            "64240B": [null, "good.bmp", null, null], "99999Z": [1]},
+                  "font5x8": [1, 2, 3, 4, 5]})"));
+    Configuration read;
+    Configuration_Error error;
+    ASSERT_TRUE(Read_Configuration_File(folder / "p.vantrel", read, error));
+    Filled f;
+    const auto failures = Apply_Configuration(read, f.data, f.boxes, f.ws);
+    EXPECT_TRUE(f.ws.Messages.empty());
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[0].Slot, 0);
+    EXPECT_EQ(failures[0].Reason,
+              std::string(Invalid_Image_Message) + "\n" +
+                  "Il file è una bitmap 240x64 a 1 bit; serve una bitmap 128x64 a 1 bit.");
+    EXPECT_EQ(failures[1].Reason, "File non trovato.");
+    EXPECT_EQ(failures[2].Reason, Invalid_Extension_Message);
+    for (int k : {0, 1, 3}) {
+        EXPECT_EQ(f.data.Tables[0].Slots[std::size_t(k)].Name, "Sfondo_Bianco_128x64.bmp") << k;
+    }
+    EXPECT_EQ(f.data.Tables[2].Slots[1].Path, folder / "good.bmp");
+    EXPECT_EQ(f.data.Font_5x8_Columns, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
+    const std::string text = Slot_Failures_Text(f.data.Program, "p.vantrel", failures);
+    EXPECT_NE(text.find("64128A, Immagine numero 2 (" + (folder / "missing.bmp") +
+                        "): File non trovato."),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("64128A, Immagine numero 4"), std::string::npos);
+}
+
+TEST(Configuration, Malformed_Or_Refused_Documents_Say_Why_And_Change_Nothing) {
+    const std::string head = R"({"format": "vantrel-configuration", "version": 1, )";
+    const struct {
+        std::string text;
+        Kind kind;
+        std::string where; // "line:column" for Malformed, the pointer for Invalid_Content
+    } cases[] = {
+        {"{\n  \"format\": \"vantrel-configuration\",\n  \"version\": 1,,\n}", Kind::Malformed,
+         "3:16"},
+        {"", Kind::Malformed, "1:1"},
+        {"[1, 2]", Kind::Not_A_Configuration, ""},
+        {R"({"format": "other", "version": 1, "layout": "graphic"})", Kind::Not_A_Configuration,
+         ""},
+        {head + R"("layout": "graphic", "version": 2})", Kind::Newer_Version, ""},
+        {R"({"format": "vantrel-configuration", "version": "1", "layout": "oled"})",
+         Kind::Invalid_Content, "/version"},
+        {head + R"("layout": "lcd"})", Kind::Invalid_Content, "/layout"},
+        {head + R"("layout": "graphic", "slots": {"64128E": [null, null, null]}})",
+         Kind::Invalid_Content, "/slots/64128E"},
+        {head + R"("layout": "graphic", "slots": {"64128E": [null, 5, null, null]}})",
+         Kind::Invalid_Content, "/slots/64128E/1"},
+        {head + R"("layout": "oled", "slots": {"RGS24128064": ["", null, null, null]}})",
+         Kind::Invalid_Content, "/slots/RGS24128064/0"},
+        {head + R"("layout": "graphic", "font5x8": [0, 0, 256, 0, 0]})", Kind::Invalid_Content,
+         "/font5x8/2"},
+        {head + R"("layout": "graphic", "font10x16": [0, 0, 0, 0, 0, 0, 0, 0, 0, 1.5]})",
+         Kind::Invalid_Content, "/font10x16/9"},
+        {head + R"("layout": "graphic", "font10x16": [0, -1, 0, 0, 0, 0, 0, 0, 0, 0]})",
+         Kind::Invalid_Content, "/font10x16/1"},
+    };
+    for (const auto& c : cases) {
+        Configuration kept;
+        kept.Font_5x8[0] = 7;
+        Configuration_Error error;
+        EXPECT_FALSE(Parse_Configuration(c.text, "/tmp", kept, error)) << c.text;
+        EXPECT_EQ(error.Problem, c.kind) << c.text;
+        EXPECT_EQ(kept.Program, nullptr);
+        EXPECT_EQ(kept.Font_5x8[0], 7);
+        if (c.kind == Kind::Malformed) {
+            EXPECT_EQ(std::to_string(error.Line) + ":" + std::to_string(error.Column), c.where);
+            EXPECT_NE(English_Text(error, "f").find("line " + std::to_string(error.Line)),
+                      std::string::npos);
+            EXPECT_NE(Italian_Text(error, "f").find("riga " + std::to_string(error.Line)),
+                      std::string::npos);
+        } else if (c.kind == Kind::Invalid_Content) {
+            EXPECT_EQ(error.Where, c.where) << c.text;
+        }
+    }
+
+    Configuration oled;
+    Configuration_Error error;
+    ASSERT_TRUE(Parse_Configuration(head + R"("layout": "oled"})", "/tmp", oled, error));
+    EXPECT_EQ(oled.Program, &Quorrin_Program());
+    EXPECT_TRUE(Check_Layout(oled, Quorrin_Program(), error));
+    EXPECT_FALSE(Check_Layout(oled, Vantrel_Program(), error));
+    EXPECT_EQ(Italian_Text(error, "a.quorrin"),
+              "Impossibile aprire la configurazione a.quorrin.\r\n"
+              "È una configurazione per il display OLED: va aperta con Quorrin.");
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+#include "Cli_Config.h"
+
+#include "Cli_Options.h"
+#include "Configuration.h"
+#include "Qt_Console_Window_System.h"
+
+#include <iostream>
+
+int Run_Config(const Cli_Arguments& args) {
+    Compile_Options options;
+    std::string save;
+    std::string error;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Option_Result result = Parse_Compile_Option(args, i, options, error);
+        if (result == Option_Result::Error) {
+            return Usage_Error(error);
+        }
+        if (result == Option_Result::Taken) {
+            continue;
+        }
+        if (args[i] == "--save" && i + 1 < args.size()) {
+            save = args[++i];
+        } else {
+            return Usage_Error(args[i] == "--save" ? "--save needs a value"
+                                                   : "unexpected argument '" + args[i] + "'");
+        }
+    }
+    if (save.empty()) {
+        return Usage_Error("no configuration file: --save FILE is required");
+    }
+    if (const int status = Read_Configuration_Option(options); status != Exit_Ok) {
+        return status;
+    }
+    if (!Check_Compile_Options(options, error)) {
+        return Usage_Error(error);
+    }
+
+    // The slots go through the checks of a compile, so a configuration written here opens in
+    // the window without a refused slot.
+    Qt_Console_Window_System ws(std::cerr);
+    No_Picture_Boxes boxes;
+    Program_Data data(Program_For(options));
+    if (const int status = Fill_Program_Data(options, data, ws, boxes); status != Exit_Ok) {
+        return status;
+    }
+    if (!Write_Configuration_File(save, Configuration_Of(data, ws.Program_Folder()), error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
+        return Exit_Failed;
+    }
+    std::cout << "configuration written to " << save << "\n";
+    return Exit_Ok;
+}
