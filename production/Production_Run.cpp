@@ -8,8 +8,8 @@
 #include <poll.h>
 #include <pthread.h>
 #include <thread>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 

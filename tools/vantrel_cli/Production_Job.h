@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 #include <cstdint>
 #include <mutex>
 #include <vector>
