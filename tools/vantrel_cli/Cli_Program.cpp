@@ -1,6 +1,7 @@
 #include "Cli_Program.h"
 
 #include "Cli_Options.h"
+#include "Cli_Production.h"
 #include "EEPROM_Image_File.h"
 #include "Port_Choice.h"
 #include "Port_Registry.h"
@@ -9,6 +10,7 @@
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
 #include "Terminal_View.h"
+#include "mod_Compilatore.h"
 #include "mod_RS232.h"
 
 #include <QSocketNotifier>
@@ -30,9 +32,15 @@ constexpr int Exit_Reset_Not_Acknowledged = 6;
 
 struct Program_Options {
     Compile_Options Compile;
-    std::string Port;
+    Production_Options Production;
     std::string Image;
     bool Verbose = false;
+
+    // One --port alone keeps the one-unit run and its output; anything more is production.
+    bool Production_Mode() const {
+        return Production.Ports.size() != 1 || Production.All || Production.Json ||
+               !Production.Log.empty() || Production.Repeat;
+    }
 };
 
 int Parse(const Cli_Arguments& args, Program_Options& options) {
@@ -47,23 +55,39 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
             compile_options = compile_options || args[i] != "--oled";
             continue;
         }
-        if (args[i] == "--port" || args[i] == "--image") {
-            if (!Take_Value(args, i, args[i] == "--port" ? options.Port : options.Image, error)) {
+        if (args[i] == "--port") {
+            if (!Take_Value(args, i, options.Production.Ports.emplace_back(), error)) {
+                return Usage_Error(error);
+            }
+        } else if (args[i] == "--image" || args[i] == "--log") {
+            if (!Take_Value(args, i, args[i] == "--image" ? options.Image : options.Production.Log,
+                            error)) {
                 return Usage_Error(error);
             }
         } else if (args[i] == "--verbose") {
             options.Verbose = true;
+        } else if (args[i] == "--all") {
+            options.Production.All = true;
+        } else if (args[i] == "--json") {
+            options.Production.Json = true;
+        } else if (args[i] == "--repeat") {
+            options.Production.Repeat = true;
         } else {
             return Usage_Error("unexpected argument '" + args[i] + "'");
         }
     }
-    if (options.Port.empty()) {
-        return Usage_Error("no port: --port PORT is required");
+    if (options.Production.Ports.empty() && !options.Production.All) {
+        return Usage_Error("no port: --port PORT (or --all) is required");
     }
     // Whether the text names a port at all does not depend on which ports are there.
-    if (const Port_Choice form = Choose_Port(options.Port, {});
-        form.Status == Port_Choice_Status::Not_A_Port) {
-        return Usage_Error(form.Reason);
+    for (const std::string& port : options.Production.Ports) {
+        if (const Port_Choice form = Choose_Port(port, {});
+            form.Status == Port_Choice_Status::Not_A_Port) {
+            return Usage_Error(form.Reason);
+        }
+    }
+    if (options.Verbose && options.Production_Mode()) {
+        return Usage_Error("--verbose shows the traffic of one unit: give one --port alone");
     }
     if (!options.Image.empty() && compile_options) {
         return Usage_Error("--image sends a ready image and takes no compile options");
@@ -74,7 +98,26 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
     if (!Check_Compile_Options(options.Compile, error)) {
         return Usage_Error(error);
     }
+    options.Production.Oled = options.Compile.Oled;
     return Exit_Ok;
+}
+
+// Compiles (or takes) the image once, in this thread; every unit then gets a copy of it.
+int Run_Production_Mode(const Program_Options& options, std::vector<std::uint8_t> image) {
+    if (image.empty()) {
+        Qt_Console_Window_System ws(std::cerr);
+        No_Picture_Boxes boxes;
+        Program_Data data(Program_For(options.Compile));
+        if (const int status = Fill_Program_Data(options.Compile, data, ws, boxes);
+            status != Exit_Ok) {
+            return status;
+        }
+        if (!Compile_Images(data, ws)) {
+            return Exit_Failed;
+        }
+        image = data.EEPROM_Image;
+    }
+    return Run_Production(options.Production, image);
 }
 
 std::string Port_Text(const Port_Entry& port) {
@@ -194,10 +237,13 @@ int Run_Program(const Cli_Arguments& args) {
         std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
+    if (options.Production_Mode()) {
+        return Run_Production_Mode(options, std::move(ready_image));
+    }
 
     // The port is looked up once, now: a number means the unit that holds it at the start, and
     // that unit is programmed or none.
-    const Port_Choice choice = Choose_Port(options.Port, List_Ports());
+    const Port_Choice choice = Choose_Port(options.Production.Ports.front(), List_Ports());
     if (choice.Status != Port_Choice_Status::Found) {
         std::cerr << "vantrel-cli: " << choice.Reason << "\n";
         return Exit_Module_Not_Found;

@@ -3,7 +3,9 @@
 #include "Cli_Commands.h"
 
 inline constexpr const char* Program_Usage =
-    "--port PORT [--verbose] ([--oled] [compile options] | [--oled] --image FILE)";
+    "(--port PORT [--verbose] | --port PORT... [--all] [--json] [--log FILE] [--repeat])\n"
+    "                        ([--oled] [compile options] | [--oled] --image FILE)";
 
-// Programs a unit: compile (or take a ready image), find the unit, write 512 blocks, reset.
+// Programs a unit: compile (or take a ready image), find the unit, write 512 blocks, reset. With
+// several ports (or --all, --json, --log, --repeat) programs them all at once.
 int Run_Program(const Cli_Arguments& args);

@@ -1,0 +1,95 @@
+// Several units at once: the exit status, the records, the shared log, the stop of every unit.
+#include "Production_Log.h"
+#include "Production_Run.h"
+#include "Temp_Folder.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <unistd.h>
+
+TEST(Production, ExitStatusIsTheHighestFailure) {
+    const std::vector<std::pair<std::vector<int>, int>> table{
+        {{}, 0}, {{0, 0, 0}, 0}, {{0, 3}, 3}, {{4, 3, 0}, 4}, {{5, 6, 0}, 6}, {{0, 5}, 5}};
+    for (const auto& [codes, status] : table) {
+        EXPECT_EQ(Production_Exit_Status(codes), status) << ::testing::PrintToString(codes);
+    }
+}
+
+TEST(Production, LogHasOneHeaderAndQuotesFields) {
+    Temp_Folder folder("production_log");
+    Unit_Record record{
+        "serial=A,B", "/dev/ttyUSB0",        "A,B", Unit_Outcome::Write_Failed, 7, 2, 9.0184,
+        "ab12",       "2024-05-17T09:41:07Z"};
+    std::string error;
+    ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
+    record.Serial.reset();
+    record.Outcome = Unit_Outcome::Written;
+    ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
+    EXPECT_EQ(Read_File(folder / "log.csv"),
+              "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256\n"
+              "2024-05-17T09:41:07Z,\"serial=A,B\",/dev/ttyUSB0,\"A,B\",write_failed,4,7,2,9.018,"
+              "ab12\n"
+              "2024-05-17T09:41:07Z,\"serial=A,B\",/dev/ttyUSB0,,written,0,7,2,9.018,ab12\n");
+    EXPECT_EQ(Json_Record(record),
+              "{\"port\":\"serial=A,B\",\"device\":\"/dev/ttyUSB0\",\"serial\":null,"
+              "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
+              "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
+    EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
+}
+
+namespace {
+
+// Ends at once with `outcome`, or, with Wait_For_Stop, only when stopped.
+class Fake_Job : public Unit_Job {
+  public:
+    Fake_Job(Unit_Outcome outcome, bool wait_for_stop)
+        : outcome_(outcome), wait_for_stop_(wait_for_stop) {}
+    Unit_Result Run(Unit_Reporter& reporter) override {
+        reporter.Report({0, Unit_Event::Kind::Phase, Unit_Phase::Writing, 3, 1, "", {}});
+        std::unique_lock lock(mutex_);
+        stopped_.wait(lock, [this] { return stop_ || !wait_for_stop_; });
+        return {stop_ ? Unit_Outcome::Stopped : outcome_, 3, 1, 0};
+    }
+    void Stop() override {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        stopped_.notify_all();
+    }
+
+  private:
+    Unit_Outcome outcome_;
+    bool wait_for_stop_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+};
+
+} // namespace
+
+TEST(Production, InterruptStopsEveryUnitStillRunning) {
+    int interrupt[2];
+    ASSERT_EQ(pipe(interrupt), 0);
+    std::vector<std::unique_ptr<Unit_Job>> jobs;
+    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Write_Failed, false));
+    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
+    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
+    std::vector<std::size_t> ended;
+    const auto results = Run_Units(jobs, interrupt[0], [&](const Unit_Event& event) {
+        if (event.What == Unit_Event::Kind::Ended) {
+            ended.push_back(event.Unit);
+            // The unit that ended by itself lets the interrupt in.
+            ASSERT_EQ(write(interrupt[1], "x", 1), 1);
+        }
+    });
+    close(interrupt[0]);
+    close(interrupt[1]);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(ended.front(), 0u);
+    EXPECT_EQ(ended.size(), 3u);
+    EXPECT_EQ(results[0].Outcome, Unit_Outcome::Write_Failed);
+    EXPECT_EQ(results[1].Outcome, Unit_Outcome::Stopped);
+    EXPECT_EQ(results[2].Outcome, Unit_Outcome::Stopped);
+    EXPECT_EQ(results[2].Blocks, 3);
+}
