@@ -6,6 +6,7 @@
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
+#include "Qt_Command_Line.h"
 
 #include <QCoreApplication>
 
@@ -16,21 +17,6 @@ namespace {
 
 // The command main dispatched to; none while the command line itself is read.
 const Cli_Command* Current_Command = nullptr;
-
-std::string Dashed(const QString& name) {
-    return (name.size() == 1 ? "-" : "--") + name.toStdString();
-}
-
-std::string Parse_Failure(const QCommandLineParser& parser, const Cli_Arguments& args) {
-    if (!parser.unknownOptionNames().isEmpty()) {
-        return "unknown option '" + Dashed(parser.unknownOptionNames().front()) + "'";
-    }
-    // Only the last argument can lack its value: any other takes the one that follows.
-    if (parser.errorText().startsWith(QStringLiteral("Missing value"))) {
-        return args.back() + " needs a value";
-    }
-    return parser.errorText().chopped(1).toStdString();
-}
 
 std::string Help_Text(const QCommandLineParser& parser) {
     if (!Current_Command) {
@@ -131,26 +117,15 @@ int Run_Command_Line(const Cli_Arguments& args) {
 
 std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
                                    qsizetype positional) {
-    // -o is a word of its own, never -o followed by a value run together with it.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("print this help and exit"));
     parser.addOption(help);
-    QStringList list{QStringLiteral("vantrel-cli")};
-    for (const std::string& arg : args) {
-        list << QString::fromStdString(arg);
-    }
-    if (!parser.parse(list)) {
-        return Usage_Error(Parse_Failure(parser, args));
+    if (const std::string error = Parse_Command_Line(parser, args); !error.empty()) {
+        return Usage_Error(error);
     }
     if (parser.isSet(help)) {
         std::cout << Help_Text(parser);
         return Exit_Ok;
-    }
-    for (const QString& name : parser.optionNames()) {
-        if (parser.values(name).contains(QString())) {
-            return Usage_Error(Dashed(name) + " needs a value");
-        }
     }
     const QStringList words = parser.positionalArguments();
     if (words.size() > positional) {
