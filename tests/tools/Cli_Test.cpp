@@ -173,6 +173,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {port + "--image " + at("image.bin") + " --font5x8 1,2,3,4,5", 2, "compile options"},
         {"program --port ''", 2, "--port needs a value"},
         {"program", 2, "no port"},
+        {"program --help", 0, "--port <PORT>"},
         {"ports", 0, ""},
         {"ports extra", 2, "unexpected argument 'extra'"},
         {"--help", 0, "vantrel-cli compile [--oled] [--slot MODEL:N=FILE]..."},

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +44,8 @@ struct Program_Options {
     }
 };
 
-int Parse(const Cli_Arguments& args, Program_Options& options) {
+// Returns the exit status when the run ends here: after the help, or when the options are refused.
+std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
     QCommandLineParser parser;
     Add_Compile_Options(parser);
     parser.addOptions({
@@ -97,7 +99,7 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
         return Usage_Error(error);
     }
     options.Production.Oled = options.Compile.Oled;
-    return Exit_Ok;
+    return std::nullopt;
 }
 
 // Compiles (or takes) the image once, in this thread; every unit then gets a copy of it.
@@ -224,8 +226,8 @@ void Print_Summary(Run_Outcome outcome, const Link_Statistics& stats, double sec
 
 int Run_Program(const Cli_Arguments& args) {
     Program_Options options;
-    if (const int status = Parse(args, options); status != Exit_Ok) {
-        return status;
+    if (const auto status = Parse(args, options)) {
+        return *status;
     }
     // A ready image must be exactly the EEPROM's size; anything else is refused before any
     // traffic.
