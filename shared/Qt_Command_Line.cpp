@@ -18,7 +18,8 @@ std::string Parse_Command_Line(QCommandLineParser& parser, const std::vector<std
         if (!parser.unknownOptionNames().isEmpty()) {
             return "unknown option '" + Dashed(parser.unknownOptionNames().front()) + "'";
         }
-        // Only the last argument can lack its value: any other takes the one that follows.
+        // Only the last argument can lack its value: any other takes the one that follows. Qt's
+        // own texts are English here: neither program installs a translator.
         if (parser.errorText().startsWith(QStringLiteral("Missing value"))) {
             return args.back() + " needs a value";
         }
