@@ -86,6 +86,9 @@ TEST(Module_Sim, Bad_Requests_Get_No_Reply_And_The_Unit_Resynchronises) {
     Child_Process refused(MODULE_SIM_PATH, {"--pty", "--load", "/dev/null"});
     EXPECT_EQ(refused.Wait(5s), 2);
     EXPECT_EQ(refused.Out(), "");
+    Child_Process bad_option(MODULE_SIM_PATH, {"--pty", "--delay=x"});
+    EXPECT_EQ(bad_option.Wait(5s), 2);
+    EXPECT_EQ(bad_option.Err(), "module-sim: bad value for --delay: x; see 'module-sim --help'\n");
 
     Simulated_Unit unit({});
     Raw_Port port(unit.Device);

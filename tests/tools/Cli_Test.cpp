@@ -60,6 +60,10 @@ TEST_F(Cli, Chosen_Slots_And_Glyphs_Land_At_Their_Offsets) {
                                    0, 0xFF, 0x80, 0, 0,    0,    0, 0, 0, 0, 0, 0xFF};
     std::copy(std::begin(glyphs), std::end(glyphs), expected.begin() + 0x8000);
     EXPECT_EQ(Read_File(folder / "out.bin"), expected);
+    const Run_Result piped = Run("compile --slot 128240A:4=" + file +
+                                 " --font5x8 1,0x80,255,0,0x5a --font10x16 0x8001,0,0,0,0,0,0,0,"
+                                 "0,65535 -o -");
+    EXPECT_EQ(piped.Out, expected) << "the image alone on stdout";
 }
 
 TEST_F(Cli, Refused_Files_Exit_2_And_Leave_The_Output_Alone) {
@@ -145,6 +149,10 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile --font10x16 1,2,3,4,5,6,7,8,9,0x10000" + out, 2, "0x10000"},
         {"compile --bogus" + out, 2, "--bogus"},
         {"compile", 2, "-o OUT"},
+        {"compile -o", 2, "-o needs a value; see 'vantrel-cli compile --help'"},
+        {"compile --font5x8=1,2,3,4,5 -o=" + at("out.bin"), 0,
+         "written to " + (folder / "out.bin")},
+        {"compile --help", 0, "--slot <MODEL:N=FILE>"},
         {preview + at("d"), 0, "64128A_1.png"},
         {preview + at("plain/d"), 1, "cannot create folder"},
         {preview + at("full"), 1, "cannot write", VANTREL_CLI, disk_full},
@@ -165,9 +173,11 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {port + "--image " + at("image.bin") + " --font5x8 1,2,3,4,5", 2, "compile options"},
         {"program --port ''", 2, "--port needs a value"},
         {"program", 2, "no port"},
+        {"program --help", 0, "--port <PORT>"},
         {"ports", 0, ""},
-        {"ports extra", 2, "no arguments"},
+        {"ports extra", 2, "unexpected argument 'extra'"},
         {"--help", 0, "vantrel-cli compile [--oled] [--slot MODEL:N=FILE]..."},
+        {"--version", 0, "vantrel-cli 1."},
         {"frobnicate", 2, "frobnicate"},
         {"", 2, "no command"},
     };
@@ -177,6 +187,9 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         EXPECT_NE((result.Out + result.Err).find(c.Said), std::string::npos)
             << c.Args << "\n"
             << result.Out << result.Err;
+        if (c.Exit == 2) {
+            EXPECT_EQ(result.Err.find("usage:"), std::string::npos) << c.Args << "\n" << result.Err;
+        }
         if (c.Exit != 0) {
             EXPECT_FALSE(fs::exists(folder / "out.bin")) << c.Args;
             EXPECT_FALSE(fs::exists(folder / "d")) << c.Args;

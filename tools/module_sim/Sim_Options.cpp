@@ -1,5 +1,7 @@
 #include "Sim_Options.h"
 
+#include "Qt_Command_Line.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -51,6 +53,74 @@ std::optional<Sim_Reply_Fault> Parse_Command_Count(const std::string& text, bool
     return Sim_Reply_Fault{*command, static_cast<int>(*nth)};
 }
 
+// Takes one value of the option `flag`; false when the value is refused.
+bool Take_Value(Sim_Options& options, const std::string& flag, const std::string& value) {
+    if (flag == "--port") {
+        options.Port = value;
+    } else if (flag == "--load") {
+        options.Load_File = value;
+    } else if (flag == "--dump") {
+        options.Dump_File = value;
+    } else if (flag == "--mute") {
+        const auto command = Parse_Command(value);
+        if (!command) {
+            return false;
+        }
+        options.Mute.insert(*command);
+    } else if (flag == "--answer-from") {
+        const auto rule = Parse_Command_Count(value, true);
+        if (!rule) {
+            return false;
+        }
+        options.Answer_From[rule->Command] = rule->Nth;
+    } else if (flag == "--bad-checksum" || flag == "--wrong-echo") {
+        const auto rule = Parse_Command_Count(value, false);
+        if (!rule) {
+            return false;
+        }
+        (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
+    } else if (flag == "--late-ack") {
+        const auto colon = value.find(':');
+        const auto block = Parse_Count(value.substr(0, colon), 0);
+        const auto delay =
+            colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
+        if (!block || *block > 511 || !delay) {
+            return false;
+        }
+        options.Late_Ack_Ms[*block] = static_cast<int>(*delay);
+    } else if (flag == "--never-ack-block" || flag == "--close-after-block" ||
+               flag == "--lose-block") {
+        const auto block = Parse_Count(value, 0);
+        if (!block || *block > 511) {
+            return false;
+        }
+        if (flag == "--never-ack-block") {
+            options.Never_Ack_Blocks.insert(*block);
+        } else if (flag == "--lose-block") {
+            options.Lose_Blocks.insert(*block);
+        } else {
+            options.Close_After_Block = *block;
+        }
+    } else if (flag == "--burst" || flag == "--burst-pause" || flag == "--delay" ||
+               flag == "--write-time") {
+        const auto number = Parse_Count(value, flag == "--burst" ? 1 : 0);
+        if (!number) {
+            return false;
+        }
+        const int amount = static_cast<int>(*number);
+        if (flag == "--burst") {
+            options.Burst = amount;
+        } else if (flag == "--burst-pause") {
+            options.Burst_Pause_Ms = amount;
+        } else if (flag == "--delay") {
+            options.Delay_Ms = amount;
+        } else {
+            options.Write_Time_Ms = amount;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string Command_Name(Sim_Command command) {
@@ -98,7 +168,9 @@ Faults (CMD is find, write or reset; N counts the requests of that command from 
                           reply; a repeated request is handled as usual
 Other:
   --verbose               log every request received (and every bad one) to stderr
-  --help                  this text
+  -h, --help              this text
+
+An option's value may also follow an equals sign: --delay=300.
 
 A bad request (unknown command, wrong length, wrong checksum, address beyond 64 KiB)
 gets no reply; a partial request is dropped after 50 ms without bytes.
@@ -107,97 +179,56 @@ SIGINT and SIGTERM end the simulator cleanly (the dump is written).
 }
 
 Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
-    Sim_Options options;
+    QCommandLineParser parser;
+    for (const char* flag : {"pty", "verbose", "line-rate"}) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(flag)));
+    }
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    const char* const value_options[] = {"port",
+                                         "load",
+                                         "dump",
+                                         "mute",
+                                         "answer-from",
+                                         "bad-checksum",
+                                         "wrong-echo",
+                                         "late-ack",
+                                         "never-ack-block",
+                                         "lose-block",
+                                         "close-after-block",
+                                         "burst",
+                                         "burst-pause",
+                                         "delay",
+                                         "write-time"};
+    for (const char* name : value_options) {
+        parser.addOption(
+            QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("VALUE")));
+    }
     Sim_Parse_Result result;
     auto fail = [&](const std::string& why) {
         result.Error = why;
         return result;
     };
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& flag = arguments[i];
-        const bool takes_value =
-            flag != "--pty" && flag != "--verbose" && flag != "--help" && flag != "--line-rate";
-        std::string value;
-        if (takes_value) {
-            if (i + 1 >= arguments.size()) {
-                return fail(flag + " needs a value");
+    if (const std::string error = Parse_Command_Line(parser, arguments); !error.empty()) {
+        return fail(error);
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        result.Help = true;
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return fail("unexpected argument '" + parser.positionalArguments().front().toStdString() +
+                    "'");
+    }
+    Sim_Options options;
+    options.Pty = parser.isSet(QStringLiteral("pty"));
+    options.Verbose = parser.isSet(QStringLiteral("verbose"));
+    options.Line_Rate = parser.isSet(QStringLiteral("line-rate"));
+    for (const char* name : value_options) {
+        const std::string flag = "--" + std::string(name);
+        for (const QString& text : parser.values(QString::fromLatin1(name))) {
+            if (const std::string value = text.toStdString(); !Take_Value(options, flag, value)) {
+                return fail("bad value for " + flag + ": " + value);
             }
-            value = arguments[++i];
-        }
-        const auto bad_value = [&] { return fail("bad value for " + flag + ": " + value); };
-        if (flag == "--help") {
-            result.Help = true;
-            return result;
-        } else if (flag == "--pty") {
-            options.Pty = true;
-        } else if (flag == "--verbose") {
-            options.Verbose = true;
-        } else if (flag == "--line-rate") {
-            options.Line_Rate = true;
-        } else if (flag == "--port") {
-            options.Port = value;
-        } else if (flag == "--load") {
-            options.Load_File = value;
-        } else if (flag == "--dump") {
-            options.Dump_File = value;
-        } else if (flag == "--mute") {
-            const auto command = Parse_Command(value);
-            if (!command) {
-                return bad_value();
-            }
-            options.Mute.insert(*command);
-        } else if (flag == "--answer-from") {
-            const auto rule = Parse_Command_Count(value, true);
-            if (!rule) {
-                return bad_value();
-            }
-            options.Answer_From[rule->Command] = rule->Nth;
-        } else if (flag == "--bad-checksum" || flag == "--wrong-echo") {
-            const auto rule = Parse_Command_Count(value, false);
-            if (!rule) {
-                return bad_value();
-            }
-            (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
-        } else if (flag == "--late-ack") {
-            const auto colon = value.find(':');
-            const auto block = Parse_Count(value.substr(0, colon), 0);
-            const auto delay =
-                colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
-            if (!block || *block > 511 || !delay) {
-                return bad_value();
-            }
-            options.Late_Ack_Ms[*block] = static_cast<int>(*delay);
-        } else if (flag == "--never-ack-block" || flag == "--close-after-block" ||
-                   flag == "--lose-block") {
-            const auto block = Parse_Count(value, 0);
-            if (!block || *block > 511) {
-                return bad_value();
-            }
-            if (flag == "--never-ack-block") {
-                options.Never_Ack_Blocks.insert(*block);
-            } else if (flag == "--lose-block") {
-                options.Lose_Blocks.insert(*block);
-            } else {
-                options.Close_After_Block = *block;
-            }
-        } else if (flag == "--burst" || flag == "--burst-pause" || flag == "--delay" ||
-                   flag == "--write-time") {
-            const auto number = Parse_Count(value, flag == "--burst" ? 1 : 0);
-            if (!number) {
-                return bad_value();
-            }
-            const int amount = static_cast<int>(*number);
-            if (flag == "--burst") {
-                options.Burst = amount;
-            } else if (flag == "--burst-pause") {
-                options.Burst_Pause_Ms = amount;
-            } else if (flag == "--delay") {
-                options.Delay_Ms = amount;
-            } else {
-                options.Write_Time_Ms = amount;
-            }
-        } else {
-            return fail("unknown option " + flag);
         }
     }
     if (options.Pty == !options.Port.empty()) {

@@ -137,7 +137,7 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (!parsed.Options) {
-        std::cerr << "module-sim: " << parsed.Error << "\nTry module-sim --help\n";
+        std::cerr << "module-sim: " << parsed.Error << "; see 'module-sim --help'\n";
         return 2;
     }
     const Sim_Options& options = *parsed.Options;

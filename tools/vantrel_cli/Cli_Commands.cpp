@@ -6,8 +6,29 @@
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
+#include "Qt_Command_Line.h"
+
+#include <QCoreApplication>
 
 #include <iostream>
+#include <limits>
+
+namespace {
+
+// The command main dispatched to; none while the command line itself is read.
+const Cli_Command* Current_Command = nullptr;
+
+std::string Help_Text(const QCommandLineParser& parser) {
+    if (!Current_Command) {
+        return Usage_Text();
+    }
+    // The first line names the program alone; the synopsis names the command as well.
+    const QString options = parser.helpText();
+    return "usage: vantrel-cli " + Current_Command->Name + " " + Current_Command->Usage + "\n" +
+           options.mid(options.indexOf(u'\n') + 1).toStdString();
+}
+
+} // namespace
 
 const std::vector<Cli_Command>& Cli_Commands() {
     static const std::vector<Cli_Command> commands{
@@ -25,7 +46,8 @@ std::string Usage_Text() {
                 command.Usage + "\n";
     }
     text +=
-        "  vantrel-cli --help\n"
+        "  vantrel-cli COMMAND --help\n"
+        "  vantrel-cli --help | --version\n"
         "\n"
         "MODEL: 64128A, 64128E, 64240B, 128240A, or RGS24128064 with --oled.\n"
         "N: the slot \"Immagine numero N\", 1 to 4.\n"
@@ -51,7 +73,7 @@ std::string Usage_Text() {
         "  --threshold N (1..255, default 128) lights luma < N (>= N with --invert); an IN\n"
         "  that cannot be read or is too large exits 2, as does an existing OUT that is not a\n"
         "  regular file; an OUT not written exits 1.\n"
-        "Every option value must be given and not empty.\n"
+        "Every option value must be given and not empty; --opt=value is --opt value.\n"
         "Exit status: 0 done, 1 a bitmap or default missing or unreadable when compiling, or\n"
         "  an output not written (nothing sent), 2 usage error or refused input (a --slot\n"
         "  file; an image file missing, not a regular file or not of 65,536 bytes; an existing\n"
@@ -62,16 +84,62 @@ std::string Usage_Text() {
     return text;
 }
 
-bool Take_Value(const Cli_Arguments& args, std::size_t& i, std::string& value, std::string& error) {
-    if (i + 1 >= args.size() || args[i + 1].empty()) {
-        error = args[i] + " needs a value";
-        return false;
+int Run_Command_Line(const Cli_Arguments& args) {
+    QCommandLineParser parser;
+    // The command's own options follow its name.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("print the version and exit"));
+    parser.addOption(version);
+    if (const auto status = Parse_Arguments(parser, args, std::numeric_limits<qsizetype>::max())) {
+        return *status;
     }
-    value = args[++i];
-    return true;
+    if (parser.isSet(version)) {
+        std::cout << "vantrel-cli " << QCoreApplication::applicationVersion().toStdString() << "\n";
+        return Exit_Ok;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty()) {
+        return Usage_Error("no command given");
+    }
+    for (const Cli_Command& command : Cli_Commands()) {
+        if (command.Name == words.front().toStdString()) {
+            Current_Command = &command;
+            Cli_Arguments rest;
+            for (qsizetype i = 1; i < words.size(); ++i) {
+                rest.push_back(words[i].toStdString());
+            }
+            return command.Run(rest);
+        }
+    }
+    return Usage_Error("unknown command '" + words.front().toStdString() + "'");
+}
+
+std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
+                                   qsizetype positional) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("print this help and exit"));
+    parser.addOption(help);
+    if (const std::string error = Parse_Command_Line(parser, args); !error.empty()) {
+        return Usage_Error(error);
+    }
+    if (parser.isSet(help)) {
+        std::cout << Help_Text(parser);
+        return Exit_Ok;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.size() > positional) {
+        return Usage_Error("unexpected argument '" + words[positional].toStdString() + "'");
+    }
+    return std::nullopt;
+}
+
+std::string Value(const QCommandLineParser& parser, const QString& name) {
+    return parser.value(name).toStdString();
 }
 
 int Usage_Error(const std::string& reason) {
-    std::cerr << "vantrel-cli: " << reason << "\n" << Usage_Text();
+    std::cerr << "vantrel-cli: " << reason << "; see 'vantrel-cli "
+              << (Current_Command ? Current_Command->Name + " " : "") << "--help'\n";
     return Exit_Usage;
 }

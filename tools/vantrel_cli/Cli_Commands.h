@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QCommandLineParser>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +24,18 @@ const std::vector<Cli_Command>& Cli_Commands();
 
 std::string Usage_Text();
 
-// Takes the value that follows the option at args[i], advancing i. False, with the reason in
-// `error`, when there is none or it is empty: an empty value never stands for a default.
-bool Take_Value(const Cli_Arguments& args, std::size_t& i, std::string& value, std::string& error);
+// Runs the command that `args` names (or --help, --version); returns its exit status.
+int Run_Command_Line(const Cli_Arguments& args);
 
-// Prints the reason and the usage on stderr; returns Exit_Usage.
+// Parses a command's arguments against the options declared on `parser`, plus -h and --help.
+// Returns the exit status when the run ends here: Exit_Ok once the command's help is printed,
+// Exit_Usage for an unknown option, a value missing or empty (an empty value never stands for a
+// default), or more than `positional` other arguments. Empty when the command goes on.
+std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
+                                   qsizetype positional = 0);
+
+std::string Value(const QCommandLineParser& parser, const QString& name);
+
+// Prints the reason, and where the usage of the command being run is, on stderr; returns
+// Exit_Usage.
 int Usage_Error(const std::string& reason);

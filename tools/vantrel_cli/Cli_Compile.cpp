@@ -9,38 +9,41 @@
 
 namespace {
 
+// "-" is standard output, which then gets the image alone: the messages go to stderr.
 bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image) {
-    std::string error;
     const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
                            static_cast<qsizetype>(image.size()));
-    if (!Save_Atomically(out, bytes, error)) {
-        std::cerr << "vantrel-cli: " << error << "\n";
-        return false;
+    std::string error;
+    if (out == "-") {
+        if (std::cout.write(bytes.constData(), bytes.size()).flush()) {
+            std::cerr << "EEPROM image written to standard output (" << image.size() << " bytes)\n";
+            return true;
+        }
+        error = "cannot write the image to standard output";
+    } else if (Save_Atomically(out, bytes, error)) {
+        std::cout << "EEPROM image written to " << out << " (" << image.size() << " bytes)\n";
+        return true;
     }
-    return true;
+    std::cerr << "vantrel-cli: " << error << "\n";
+    return false;
 }
 
 } // namespace
 
 int Run_Compile(const Cli_Arguments& args) {
-    Compile_Options options;
-    std::string out;
-    std::string error;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const Option_Result result = Parse_Compile_Option(args, i, options, error);
-        if (result == Option_Result::Error) {
-            return Usage_Error(error);
-        }
-        if (result == Option_Result::Taken) {
-            continue;
-        }
-        if (args[i] != "-o") {
-            return Usage_Error("unexpected argument '" + args[i] + "'");
-        }
-        if (!Take_Value(args, i, out, error)) {
-            return Usage_Error(error);
-        }
+    QCommandLineParser parser;
+    Add_Compile_Options(parser);
+    parser.addOption({QStringLiteral("o"), QStringLiteral("the image file to write; - for stdout"),
+                      QStringLiteral("OUT")});
+    if (const auto status = Parse_Arguments(parser, args)) {
+        return *status;
     }
+    Compile_Options options;
+    std::string error;
+    if (!Read_Compile_Options(parser, options, error)) {
+        return Usage_Error(error);
+    }
+    const std::string out = Value(parser, QStringLiteral("o"));
     if (out.empty()) {
         return Usage_Error("no output file: -o OUT is required");
     }
@@ -50,7 +53,7 @@ int Run_Compile(const Cli_Arguments& args) {
     if (!Check_Compile_Options(options, error)) {
         return Usage_Error(error);
     }
-    if (!Output_File_Allowed(out, error)) {
+    if (out != "-" && !Output_File_Allowed(out, error)) {
         std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
@@ -61,10 +64,5 @@ int Run_Compile(const Cli_Arguments& args) {
     if (const int status = Fill_Program_Data(options, data, ws, boxes); status != Exit_Ok) {
         return status;
     }
-    if (!Compile_Images(data, ws) || !Write_Image(out, data.EEPROM_Image)) {
-        return Exit_Failed;
-    }
-    std::cout << "EEPROM image written to " << out << " (" << data.EEPROM_Image.size()
-              << " bytes)\n";
-    return Exit_Ok;
+    return Compile_Images(data, ws) && Write_Image(out, data.EEPROM_Image) ? Exit_Ok : Exit_Failed;
 }

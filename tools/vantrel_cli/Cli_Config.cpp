@@ -7,24 +7,19 @@
 #include <iostream>
 
 int Run_Config(const Cli_Arguments& args) {
-    Compile_Options options;
-    std::string save;
-    std::string error;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const Option_Result result = Parse_Compile_Option(args, i, options, error);
-        if (result == Option_Result::Error) {
-            return Usage_Error(error);
-        }
-        if (result == Option_Result::Taken) {
-            continue;
-        }
-        if (args[i] == "--save" && i + 1 < args.size()) {
-            save = args[++i];
-        } else {
-            return Usage_Error(args[i] == "--save" ? "--save needs a value"
-                                                   : "unexpected argument '" + args[i] + "'");
-        }
+    QCommandLineParser parser;
+    Add_Compile_Options(parser);
+    parser.addOption({QStringLiteral("save"), QStringLiteral("the configuration file to write"),
+                      QStringLiteral("FILE")});
+    if (const auto status = Parse_Arguments(parser, args)) {
+        return *status;
     }
+    Compile_Options options;
+    std::string error;
+    if (!Read_Compile_Options(parser, options, error)) {
+        return Usage_Error(error);
+    }
+    const std::string save = Value(parser, QStringLiteral("save"));
     if (save.empty()) {
         return Usage_Error("no configuration file: --save FILE is required");
     }

@@ -50,59 +50,42 @@ struct Convert_Request {
     Conversion_Options Options;
 };
 
-// Fills the request from the arguments; false with a one-line reason in `error`.
-bool Parse(const Cli_Arguments& args, Convert_Request& request, std::string& error) {
-    std::string model;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--invert") {
-            request.Options.Invert = true;
-            continue;
-        }
-        if (arg == "--model" || arg == "--scale" || arg == "--threshold" || arg == "--dither" ||
-            arg == "-o") {
-            std::string value;
-            if (!Take_Value(args, i, value, error)) {
-                return false;
-            }
-            if (arg == "--model") {
-                model = value;
-            } else if (arg == "-o") {
-                request.Out = value;
-            } else if (arg == "--scale") {
-                const auto scale = By_Name(Scale_Names, value);
-                if (!scale) {
-                    error = "--scale '" + value + "' is not fit, fill, stretch or none";
-                    return false;
-                }
-                request.Options.Scale = *scale;
-            } else if (arg == "--dither") {
-                const auto dither = By_Name(Dither_Names, value);
-                if (!dither) {
-                    error =
-                        "--dither '" + value + "' is not none, floyd-steinberg, atkinson or bayer";
-                    return false;
-                }
-                request.Options.Dither = *dither;
-            } else {
-                int n = 0;
-                const auto [end, ec] =
-                    std::from_chars(value.data(), value.data() + value.size(), n);
-                if (ec != std::errc() || end != value.data() + value.size() ||
-                    n < Lowest_Threshold || n > Highest_Threshold) {
-                    error = "--threshold '" + value + "' is not a whole number from " +
-                            std::to_string(Lowest_Threshold) + " to " +
-                            std::to_string(Highest_Threshold);
-                    return false;
-                }
-                request.Options.Threshold = n;
-            }
-        } else if (request.In.empty() && !arg.empty() && !arg.starts_with("-")) {
-            request.In = arg;
-        } else {
-            error = "unexpected argument '" + arg + "'";
+// Fills the request from the parsed arguments; false with a one-line reason in `error`.
+bool Read(const QCommandLineParser& parser, Convert_Request& request, std::string& error) {
+    const QStringList positional = parser.positionalArguments();
+    request.In = positional.isEmpty() ? "" : positional.front().toStdString();
+    request.Out = Value(parser, QStringLiteral("o"));
+    request.Options.Invert = parser.isSet(QStringLiteral("invert"));
+    const std::string model = Value(parser, QStringLiteral("model"));
+    if (parser.isSet(QStringLiteral("scale"))) {
+        const std::string value = Value(parser, QStringLiteral("scale"));
+        const auto scale = By_Name(Scale_Names, value);
+        if (!scale) {
+            error = "--scale '" + value + "' is not fit, fill, stretch or none";
             return false;
         }
+        request.Options.Scale = *scale;
+    }
+    if (parser.isSet(QStringLiteral("dither"))) {
+        const std::string value = Value(parser, QStringLiteral("dither"));
+        const auto dither = By_Name(Dither_Names, value);
+        if (!dither) {
+            error = "--dither '" + value + "' is not none, floyd-steinberg, atkinson or bayer";
+            return false;
+        }
+        request.Options.Dither = *dither;
+    }
+    if (parser.isSet(QStringLiteral("threshold"))) {
+        const std::string value = Value(parser, QStringLiteral("threshold"));
+        int n = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+        if (ec != std::errc() || end != value.data() + value.size() || n < Lowest_Threshold ||
+            n > Highest_Threshold) {
+            error = "--threshold '" + value + "' is not a whole number from " +
+                    std::to_string(Lowest_Threshold) + " to " + std::to_string(Highest_Threshold);
+            return false;
+        }
+        request.Options.Threshold = n;
     }
     if (request.In.empty() || model.empty() || request.Out.empty()) {
         error = "convert needs IN, --model MODEL and -o OUT";
@@ -119,8 +102,25 @@ bool Parse(const Cli_Arguments& args, Convert_Request& request, std::string& err
 } // namespace
 
 int Run_Convert(const Cli_Arguments& args) {
+    QCommandLineParser parser;
+    parser.addOptions({
+        {QStringLiteral("model"), QStringLiteral("the model whose bitmap is made"),
+         QStringLiteral("MODEL")},
+        {QStringLiteral("scale"), QStringLiteral("fit (default), fill, stretch or none"),
+         QStringLiteral("MODE")},
+        {QStringLiteral("threshold"), QStringLiteral("lights luma below N, 1..255 (default 128)"),
+         QStringLiteral("N")},
+        {QStringLiteral("dither"), QStringLiteral("none, floyd-steinberg, atkinson or bayer"),
+         QStringLiteral("METHOD")},
+        {QStringLiteral("invert"), QStringLiteral("lights luma at or above the threshold")},
+        {QStringLiteral("o"), QStringLiteral("the bitmap file to write"), QStringLiteral("OUT")},
+    });
+    parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("any picture"));
+    if (const auto status = Parse_Arguments(parser, args, 1)) {
+        return *status;
+    }
     Convert_Request request;
-    if (std::string error; !Parse(args, request, error)) {
+    if (std::string error; !Read(parser, request, error)) {
         return Usage_Error(error);
     }
     // Refused before the work of decoding; the save checks it again.

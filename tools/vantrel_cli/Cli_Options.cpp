@@ -58,50 +58,61 @@ bool Parse_Slot(const std::string& text, Slot_Choice& choice, std::string& error
 
 } // namespace
 
-Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
-                                   Compile_Options& options, std::string& error) {
-    const std::string& option = args[i];
-    if (option == "--oled") {
-        options.Oled = true;
-        return Option_Result::Taken;
-    }
-    if (option != "--slot" && option != "--font5x8" && option != "--font10x16" &&
-        option != "--config") {
-        return Option_Result::Not_Compile_Option;
-    }
-    std::string value;
-    if (!Take_Value(args, i, value, error)) {
-        return Option_Result::Error;
-    }
-    if (option == "--config") {
-        options.Configuration_File = value;
-        return Option_Result::Taken;
-    }
-    if (option == "--slot") {
-        Slot_Choice choice;
-        if (!Parse_Slot(value, choice, error)) {
-            return Option_Result::Error;
+void Add_Compile_Options(QCommandLineParser& parser) {
+    parser.addOptions({
+        {QStringLiteral("oled"), QStringLiteral("the OLED layout (model RGS24128064), no glyphs")},
+        {QStringLiteral("slot"), QStringLiteral("put FILE in slot N of MODEL; repeatable"),
+         QStringLiteral("MODEL:N=FILE")},
+        {QStringLiteral("font5x8"), QStringLiteral("the 5x8 glyph: 5 column values 0..255"),
+         QStringLiteral("LIST")},
+        {QStringLiteral("font10x16"), QStringLiteral("the 10x16 glyph: 10 column values 0..65535"),
+         QStringLiteral("LIST")},
+        {QStringLiteral("config"),
+         QStringLiteral(
+             "take slots and glyphs from a configuration; the options above override it"),
+         QStringLiteral("FILE")},
+    });
+}
+
+bool Read_Compile_Options(const QCommandLineParser& parser, Compile_Options& options,
+                          std::string& error) {
+    options.Oled = parser.isSet(QStringLiteral("oled"));
+    options.Configuration_File = Value(parser, QStringLiteral("config"));
+    for (const QString& text : parser.values(QStringLiteral("slot"))) {
+        if (!Parse_Slot(text.toStdString(), options.Slots.emplace_back(), error)) {
+            return false;
         }
-        options.Slots.push_back(choice);
-        return Option_Result::Taken;
     }
     std::vector<unsigned long> values;
-    if (option == "--font5x8") {
-        if (!Parse_List(option, value, 5, 0xFF, values, error)) {
-            return Option_Result::Error;
+    if (parser.isSet(QStringLiteral("font5x8"))) {
+        if (!Parse_List("--font5x8", Value(parser, QStringLiteral("font5x8")), 5, 0xFF, values,
+                        error)) {
+            return false;
         }
         std::array<std::uint8_t, 5> columns{};
         std::copy(values.begin(), values.end(), columns.begin());
         options.Font_5x8 = columns;
-        return Option_Result::Taken;
     }
-    if (!Parse_List(option, value, 10, 0xFFFF, values, error)) {
-        return Option_Result::Error;
+    values.clear();
+    if (parser.isSet(QStringLiteral("font10x16"))) {
+        if (!Parse_List("--font10x16", Value(parser, QStringLiteral("font10x16")), 10, 0xFFFF,
+                        values, error)) {
+            return false;
+        }
+        std::array<double, 10> columns{};
+        std::copy(values.begin(), values.end(), columns.begin());
+        options.Font_10x16 = columns;
     }
-    std::array<double, 10> columns{};
-    std::copy(values.begin(), values.end(), columns.begin());
-    options.Font_10x16 = columns;
-    return Option_Result::Taken;
+    return true;
+}
+
+bool Compile_Options_Given(const QCommandLineParser& parser) {
+    for (const char* name : {"slot", "font5x8", "font10x16", "config"}) {
+        if (parser.isSet(QString::fromLatin1(name))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int Read_Configuration_Option(Compile_Options& options) {
@@ -120,16 +131,16 @@ int Read_Configuration_Option(Compile_Options& options) {
                            ", a configuration of the graphic layout");
     }
     options.Oled = oled;
-    std::vector<Slot_Choice> slots;
+    std::vector<Slot_Choice> choices;
     for (std::size_t m = 0; m < configuration.Slots.size(); ++m) {
         for (std::size_t k = 0; k < Slots_Per_Table; ++k) {
             if (const auto& file = configuration.Slots[m][k]) {
-                slots.push_back({configuration.Program->Models[m].Code, int(k), *file, true});
+                choices.push_back({configuration.Program->Models[m].Code, int(k), *file, true});
             }
         }
     }
-    slots.insert(slots.end(), options.Slots.begin(), options.Slots.end());
-    options.Slots = std::move(slots);
+    choices.insert(choices.end(), options.Slots.begin(), options.Slots.end());
+    options.Slots = std::move(choices);
     if (!oled && !options.Font_5x8) {
         options.Font_5x8 = configuration.Font_5x8;
     }

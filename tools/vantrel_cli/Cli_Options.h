@@ -30,12 +30,17 @@ struct Compile_Options {
     std::string Configuration_File; // --config FILE
 };
 
-enum class Option_Result { Not_Compile_Option, Taken, Error };
+// Declares --oled, --slot, --font5x8, --font10x16 and --config: the options of every command that
+// compiles an image.
+void Add_Compile_Options(QCommandLineParser& parser);
 
-// Takes the compile option at args[i] (and its value, advancing i). On Error, `error` holds a
-// one-line reason. Arguments that are not compile options are left to the subcommand.
-Option_Result Parse_Compile_Option(const Cli_Arguments& args, std::size_t& i,
-                                   Compile_Options& options, std::string& error);
+// Reads them from a parsed command line. False, with a one-line reason in `error`, when a value
+// is malformed.
+bool Read_Compile_Options(const QCommandLineParser& parser, Compile_Options& options,
+                          std::string& error);
+
+// Whether any of them but --oled was given.
+bool Compile_Options_Given(const QCommandLineParser& parser);
 
 // Reads --config FILE into the options: its layout sets --oled (given against it, a usage
 // error), its slots come before the --slot choices, which therefore override them, and its

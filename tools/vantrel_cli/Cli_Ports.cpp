@@ -69,10 +69,12 @@ void Print_Table(const std::vector<Port_Entry>& ports) {
 } // namespace
 
 int Run_Ports(const Cli_Arguments& args) {
-    const bool json = args.size() == 1 && args[0] == "--json";
-    if (!args.empty() && !json) {
-        return Usage_Error("ports takes no arguments but --json");
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("json"), QStringLiteral("print the list as JSON")});
+    if (const auto status = Parse_Arguments(parser, args)) {
+        return *status;
     }
+    const bool json = parser.isSet(QStringLiteral("json"));
     const auto ports = List_Ports();
     if (json) {
         Print_Json(ports);

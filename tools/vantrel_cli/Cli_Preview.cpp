@@ -20,27 +20,23 @@ constexpr int Glyph_Scale = 16;
 } // namespace
 
 int Run_Preview(const Cli_Arguments& args) {
-    bool oled = false;
-    std::string image_path;
-    std::string dir;
-    std::string error;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--oled") {
-            oled = true;
-        } else if (args[i] == "-o") {
-            if (!Take_Value(args, i, dir, error)) {
-                return Usage_Error(error);
-            }
-        } else if (image_path.empty() && !args[i].empty() && !args[i].starts_with("-")) {
-            image_path = args[i];
-        } else {
-            return Usage_Error("unexpected argument '" + args[i] + "'");
-        }
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("oled"), QStringLiteral("the image is of the OLED layout")});
+    parser.addOption({QStringLiteral("o"), QStringLiteral("the folder of the PNG files"),
+                      QStringLiteral("DIR")});
+    parser.addPositionalArgument(QStringLiteral("IMAGE"), QStringLiteral("a compiled image"));
+    if (const auto status = Parse_Arguments(parser, args, 1)) {
+        return *status;
     }
+    const bool oled = parser.isSet(QStringLiteral("oled"));
+    const std::string dir = Value(parser, QStringLiteral("o"));
+    const QStringList positional = parser.positionalArguments();
+    const std::string image_path = positional.isEmpty() ? "" : positional.front().toStdString();
     if (image_path.empty() || dir.empty()) {
         return Usage_Error("preview needs IMAGE and -o DIR");
     }
 
+    std::string error;
     std::vector<std::uint8_t> image;
     if (!Read_EEPROM_Image(image_path, image, error)) {
         std::cerr << "vantrel-cli: " << error << "\n";

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -43,39 +44,38 @@ struct Program_Options {
     }
 };
 
-int Parse(const Cli_Arguments& args, Program_Options& options) {
-    std::string error;
-    bool compile_options = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const Option_Result result = Parse_Compile_Option(args, i, options.Compile, error);
-        if (result == Option_Result::Error) {
-            return Usage_Error(error);
-        }
-        if (result == Option_Result::Taken) {
-            compile_options = compile_options || args[i] != "--oled";
-            continue;
-        }
-        if (args[i] == "--port") {
-            if (!Take_Value(args, i, options.Production.Ports.emplace_back(), error)) {
-                return Usage_Error(error);
-            }
-        } else if (args[i] == "--image" || args[i] == "--log") {
-            if (!Take_Value(args, i, args[i] == "--image" ? options.Image : options.Production.Log,
-                            error)) {
-                return Usage_Error(error);
-            }
-        } else if (args[i] == "--verbose") {
-            options.Verbose = true;
-        } else if (args[i] == "--all") {
-            options.Production.All = true;
-        } else if (args[i] == "--json") {
-            options.Production.Json = true;
-        } else if (args[i] == "--repeat") {
-            options.Production.Repeat = true;
-        } else {
-            return Usage_Error("unexpected argument '" + args[i] + "'");
-        }
+// Returns the exit status when the run ends here: after the help, or when the options are refused.
+std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
+    QCommandLineParser parser;
+    Add_Compile_Options(parser);
+    parser.addOptions({
+        {QStringLiteral("port"), QStringLiteral("the unit's port; repeatable"),
+         QStringLiteral("PORT")},
+        {QStringLiteral("image"), QStringLiteral("send a ready 65,536-byte image"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("verbose"), QStringLiteral("show the traffic of the one unit")},
+        {QStringLiteral("all"), QStringLiteral("every USB adapter and simulated unit listed")},
+        {QStringLiteral("json"), QStringLiteral("a JSON record per unit and a summary on stdout")},
+        {QStringLiteral("log"), QStringLiteral("append the records as CSV"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("repeat"), QStringLiteral("program again after Enter (q quits)")},
+    });
+    if (const auto status = Parse_Arguments(parser, args)) {
+        return *status;
     }
+    std::string error;
+    if (!Read_Compile_Options(parser, options.Compile, error)) {
+        return Usage_Error(error);
+    }
+    for (const QString& port : parser.values(QStringLiteral("port"))) {
+        options.Production.Ports.push_back(port.toStdString());
+    }
+    options.Image = Value(parser, QStringLiteral("image"));
+    options.Production.Log = Value(parser, QStringLiteral("log"));
+    options.Verbose = parser.isSet(QStringLiteral("verbose"));
+    options.Production.All = parser.isSet(QStringLiteral("all"));
+    options.Production.Json = parser.isSet(QStringLiteral("json"));
+    options.Production.Repeat = parser.isSet(QStringLiteral("repeat"));
     if (options.Production.Ports.empty() && !options.Production.All) {
         return Usage_Error("no port: --port PORT (or --all) is required");
     }
@@ -89,7 +89,7 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
     if (options.Verbose && options.Production_Mode()) {
         return Usage_Error("--verbose shows the traffic of one unit: give one --port alone");
     }
-    if (!options.Image.empty() && compile_options) {
+    if (!options.Image.empty() && Compile_Options_Given(parser)) {
         return Usage_Error("--image sends a ready image and takes no compile options");
     }
     if (const int status = Read_Configuration_Option(options.Compile); status != Exit_Ok) {
@@ -99,7 +99,7 @@ int Parse(const Cli_Arguments& args, Program_Options& options) {
         return Usage_Error(error);
     }
     options.Production.Oled = options.Compile.Oled;
-    return Exit_Ok;
+    return std::nullopt;
 }
 
 // Compiles (or takes) the image once, in this thread; every unit then gets a copy of it.
@@ -226,8 +226,8 @@ void Print_Summary(Run_Outcome outcome, const Link_Statistics& stats, double sec
 
 int Run_Program(const Cli_Arguments& args) {
     Program_Options options;
-    if (const int status = Parse(args, options); status != Exit_Ok) {
-        return status;
+    if (const auto status = Parse(args, options)) {
+        return *status;
     }
     // A ready image must be exactly the EEPROM's size; anything else is refused before any
     // traffic.
