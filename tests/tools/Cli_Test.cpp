@@ -20,6 +20,20 @@ struct Run_Result {
     std::string Err;
 };
 
+// The memory cap for every run. A sanitized build reserves terabytes of address space for its
+// shadow memory at start, so it runs without one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr const char* Memory_Cap = "";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr const char* Memory_Cap = "";
+#else
+constexpr const char* Memory_Cap = "ulimit -v 1048576;";
+#endif
+#else
+constexpr const char* Memory_Cap = "ulimit -v 1048576;";
+#endif
+
 class Cli : public ::testing::Test {
   protected:
     Temp_Folder folder{"cli"};
@@ -30,8 +44,8 @@ class Cli : public ::testing::Test {
                    const std::string& limits = "") {
         const std::string out = folder / "stdout.txt";
         const std::string err = folder / "stderr.txt";
-        const std::string command = "ulimit -v 1048576; " + limits + " '" + program + "' " + args +
-                                    " >'" + out + "' 2>'" + err + "'";
+        const std::string command = std::string(Memory_Cap) + limits + " '" + program + "' " +
+                                    args + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read_File(out), Read_File(err)};
     }
