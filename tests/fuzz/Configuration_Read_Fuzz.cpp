@@ -1,21 +1,13 @@
 #include "Configuration.h"
 #include "Configuration_Load.h"
 #include "Fake_Window_System.h"
+#include "Fuzz_Input_File.h"
 #include "Model_Descriptor.h"
 #include "Start_Up.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-} // namespace
 
 // The input as a configuration document. A document that is refused says why; one that is taken
 // writes back to a document that reads as the same configuration, and loads into the program
@@ -26,31 +18,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Configuration_Error error;
     if (!Parse_Configuration(text, "/fuzz/folder", configuration, error)) {
         if (English_Text(error, "f").empty() || Italian_Text(error, "f").empty()) {
-            Fail("a refused configuration without a reason");
+            Fuzz_Fail("a refused configuration without a reason");
         }
         return 0;
     }
     if (!configuration.Program ||
         configuration.Slots.size() != configuration.Program->Models.size()) {
-        Fail("a configuration taken without a slot list per model");
+        Fuzz_Fail("a configuration taken without a slot list per model");
     }
     Configuration again;
     if (!Parse_Configuration(Configuration_Text(configuration, "/fuzz/folder"), "/fuzz/folder",
                              again, error) ||
         again.Program != configuration.Program || again.Slots != configuration.Slots ||
         again.Font_5x8 != configuration.Font_5x8 || again.Font_10x16 != configuration.Font_10x16) {
-        Fail("a configuration does not survive being written and read back");
+        Fuzz_Fail("a configuration does not survive being written and read back");
     }
     Fake_Window_System ws;
     ws.Folder = DATA_DIR;
     Program_Data data(*configuration.Program);
     No_Picture_Boxes boxes;
     if (!Start_Up_Fill(data, ws, boxes)) {
-        Fail("the defaults do not load");
+        Fuzz_Fail("the defaults do not load");
     }
     for (const Slot_Failure& failure : Apply_Configuration(configuration, data, boxes, ws)) {
         if (failure.Reason.empty()) {
-            Fail("a slot refused without a reason");
+            Fuzz_Fail("a slot refused without a reason");
         }
     }
     return 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,3 +32,9 @@ class Fuzz_Input_File {
   private:
     std::string path_;
 };
+
+// Ends the fuzzer with the broken rule, so that the input is kept.
+[[noreturn]] inline void Fuzz_Fail(const char* rule) {
+    std::fprintf(stderr, "%s\n", rule);
+    std::abort();
+}

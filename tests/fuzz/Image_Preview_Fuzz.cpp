@@ -8,15 +8,6 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-} // namespace
-
 // The input as an image file given to the preview: read, and when it is taken, decoded into the
 // pictures of both programs. Exactly the EEPROM's size is taken, byte for byte; anything else is
 // refused with a reason.
@@ -26,17 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::string error;
     if (!Read_EEPROM_Image(file.Write(bytes, size), image, error)) {
         if (size == EEPROM_Size || error.empty()) {
-            Fail("an image file was refused wrongly");
+            Fuzz_Fail("an image file was refused wrongly");
         }
         return 0;
     }
     if (size != EEPROM_Size || !std::equal(image.begin(), image.end(), bytes)) {
-        Fail("an image file was taken with other bytes than it holds");
+        Fuzz_Fail("an image file was taken with other bytes than it holds");
     }
     for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
         for (const Lit_Picture& picture : Decode_Image(image, *program)) {
             if (picture.Lit.size() != std::size_t(picture.Width) * picture.Height) {
-                Fail("a decoded picture does not match its size");
+                Fuzz_Fail("a decoded picture does not match its size");
             }
         }
     }

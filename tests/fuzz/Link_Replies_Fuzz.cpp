@@ -1,4 +1,5 @@
 #include "Fake_Window_System.h"
+#include "Fuzz_Input_File.h"
 #include "Recording_View.h"
 #include "Scripted_Serial_Control.h"
 #include "mod_RS232.h"
@@ -60,11 +61,6 @@ class Unit_Script {
     const std::uint8_t* end_;
 };
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
 } // namespace
 
 // The replies of a unit as the receive handler gets them, in bursts during the three link steps
@@ -86,14 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const bool done = step();
         const std::size_t shown = ws.Messages.size() - before;
         if (done ? shown != 0 : (shown > 1 || (!polls_stop && shown != 1))) {
-            Fail("a link step reported its end with the wrong number of messages");
+            Fuzz_Fail("a link step reported its end with the wrong number of messages");
         }
     };
     check([&] { return link.Find_Module(); }, false);
     check([&] { return link.Write_EEPROM(); }, true);
     check([&] { return link.Reset_PIC(); }, false);
     if (link.Statistics().Blocks_Written > static_cast<int>(Block_Count)) {
-        Fail("more blocks acknowledged than the image has");
+        Fuzz_Fail("more blocks acknowledged than the image has");
     }
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "Fuzz_Input_File.h"
 #include "Mono_Bitmap_File.h"
 #include "Picture_Geometry.h"
 #include "Picture_Tone.h"
@@ -7,11 +8,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 // Displays of every model, and a few odd ones to reach the edges of the scaling.
 constexpr int Displays[][2] = {{128, 64}, {240, 64}, {240, 128}, {1, 1}, {7, 300}};
@@ -42,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const Mono_Picture shown = Convert_Picture(source, display[0], display[1], options);
     if (shown.Width != display[0] || shown.Height != display[1] ||
         shown.Lit.size() != std::size_t(display[0]) * display[1]) {
-        Fail("a conversion does not have the display's size");
+        Fuzz_Fail("a conversion does not have the display's size");
     }
     if (options.Scale == Scale_Mode::Stretch) {
         bool black_and_white = true;
@@ -52,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (black_and_white && width == display[0] && height == display[1]) {
             for (std::size_t i = 0; i < shown.Lit.size(); ++i) {
                 if ((shown.Lit[i] != 0) != ((source.Luma[i] == 0.0f) != options.Invert)) {
-                    Fail("a black-and-white source at the display's size was changed");
+                    Fuzz_Fail("a black-and-white source at the display's size was changed");
                 }
             }
         }
@@ -60,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::vector<std::uint8_t> file = Mono_Bitmap_Bytes(shown);
     const std::size_t row = ((std::size_t(display[0]) + 31) / 32) * 4;
     if (file.size() != 62 + row * display[1]) {
-        Fail("a bitmap file of the wrong length");
+        Fuzz_Fail("a bitmap file of the wrong length");
     }
     return 0;
 }

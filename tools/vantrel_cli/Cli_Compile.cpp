@@ -47,11 +47,8 @@ int Run_Compile(const Cli_Arguments& args) {
     if (out.empty()) {
         return Usage_Error("no output file: -o OUT is required");
     }
-    if (const int status = Read_Configuration_Option(options); status != Exit_Ok) {
+    if (const int status = Complete_Compile_Options(options); status != Exit_Ok) {
         return status;
-    }
-    if (!Check_Compile_Options(options, error)) {
-        return Usage_Error(error);
     }
     if (out != "-" && !Output_File_Allowed(out, error)) {
         std::cerr << "vantrel-cli: " << error << "\n";

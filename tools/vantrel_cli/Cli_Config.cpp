@@ -23,11 +23,8 @@ int Run_Config(const Cli_Arguments& args) {
     if (save.empty()) {
         return Usage_Error("no configuration file: --save FILE is required");
     }
-    if (const int status = Read_Configuration_Option(options); status != Exit_Ok) {
+    if (const int status = Complete_Compile_Options(options); status != Exit_Ok) {
         return status;
-    }
-    if (!Check_Compile_Options(options, error)) {
-        return Usage_Error(error);
     }
 
     // The slots go through the checks of a compile, so a configuration written here opens in

@@ -115,6 +115,12 @@ bool Compile_Options_Given(const QCommandLineParser& parser) {
     return false;
 }
 
+const Program_Description& Program_For(const Compile_Options& options) {
+    return options.Oled ? Quorrin_Program() : Vantrel_Program();
+}
+
+namespace {
+
 int Read_Configuration_Option(Compile_Options& options) {
     if (options.Configuration_File.empty()) {
         return Exit_Ok;
@@ -150,10 +156,6 @@ int Read_Configuration_Option(Compile_Options& options) {
     return Exit_Ok;
 }
 
-const Program_Description& Program_For(const Compile_Options& options) {
-    return options.Oled ? Quorrin_Program() : Vantrel_Program();
-}
-
 bool Check_Compile_Options(const Compile_Options& options, std::string& error) {
     const Program_Description& program = Program_For(options);
     if (options.Oled && (options.Font_5x8 || options.Font_10x16)) {
@@ -169,6 +171,18 @@ bool Check_Compile_Options(const Compile_Options& options, std::string& error) {
         }
     }
     return true;
+}
+
+} // namespace
+
+int Complete_Compile_Options(Compile_Options& options) {
+    if (const int status = Read_Configuration_Option(options); status != Exit_Ok) {
+        return status;
+    }
+    if (std::string error; !Check_Compile_Options(options, error)) {
+        return Usage_Error(error);
+    }
+    return Exit_Ok;
 }
 
 int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window_System& ws,

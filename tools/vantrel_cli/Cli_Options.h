@@ -44,12 +44,10 @@ bool Compile_Options_Given(const QCommandLineParser& parser);
 
 // Reads --config FILE into the options: its layout sets --oled (given against it, a usage
 // error), its slots come before the --slot choices, which therefore override them, and its
-// glyphs stand unless --font5x8 or --font10x16 is given. A malformed or refused file is reported
-// with the reason; the result is then Exit_Usage.
-int Read_Configuration_Option(Compile_Options& options);
-
-// The checks that need all options: models belong to the chosen layout, no glyphs with --oled.
-bool Check_Compile_Options(const Compile_Options& options, std::string& error);
+// glyphs stand unless --font5x8 or --font10x16 is given. Then the checks that need all options:
+// models belong to the chosen layout, no glyphs with --oled. Exit_Ok, or Exit_Usage once the
+// reason (a malformed or refused configuration, a contradiction) is printed.
+int Complete_Compile_Options(Compile_Options& options);
 
 const Program_Description& Program_For(const Compile_Options& options);
 

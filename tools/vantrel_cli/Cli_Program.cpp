@@ -92,11 +92,8 @@ std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
     if (!options.Image.empty() && Compile_Options_Given(parser)) {
         return Usage_Error("--image sends a ready image and takes no compile options");
     }
-    if (const int status = Read_Configuration_Option(options.Compile); status != Exit_Ok) {
+    if (const int status = Complete_Compile_Options(options.Compile); status != Exit_Ok) {
         return status;
-    }
-    if (!Check_Compile_Options(options.Compile, error)) {
-        return Usage_Error(error);
     }
     options.Production.Oled = options.Compile.Oled;
     return std::nullopt;
