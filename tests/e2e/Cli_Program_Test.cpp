@@ -109,9 +109,12 @@ TEST(Cli_Ports, ListedAsJsonLookedUpOnceAndNeverAnotherUnit) {
               "simulated unit, pid " + std::to_string(staying.sim.Process.Pid()));
 
     // One unit ends, another starts: a path of the ended one is gone, and a number means the unit
-    // that holds it when the command starts.
-    const std::string ended_device = ending->sim.Device;
+    // that holds it when the command starts. The ended unit is named through a link that goes with
+    // it, since its pseudo-terminal's own name may be handed to a unit of a test running beside.
+    const std::string ended_device = staying.folder / "ended-unit";
+    std::filesystem::create_symlink(ending->sim.Device, ended_device);
     ending.reset();
+    std::filesystem::remove(ended_device);
     EXPECT_EQ(staying.Program({"--port", ended_device}), 3);
     EXPECT_NE(staying.cli->Err().find(ended_device + ": no such device"), std::string::npos);
     Unit started({});
