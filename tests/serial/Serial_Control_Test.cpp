@@ -47,20 +47,25 @@ struct Receiver {
     Qt_Serial_Control& control_;
 };
 
+// A pseudo-terminal whose far end the test holds (non-blocking), with the control open on it;
+// -1 when either fails.
+int Open_Pty(Qt_Serial_Control& control) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        return -1;
+    }
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    control.Set_Port_Device(::ptsname(master));
+    return control.Set_PortOpen(true) && control.Set_Settings("115200,n,8,2") ? master : -1;
+}
+
 } // namespace
 
 TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-
     Qt_Serial_Control control;
     Receiver receiver(control);
-    control.Set_Port_Device(::ptsname(master));
-    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
-    ASSERT_TRUE(control.Set_Settings("115200,n,8,2")) << control.Last_Error();
+    const int master = Open_Pty(control);
+    ASSERT_GE(master, 0) << control.Last_Error();
 
     std::string all;
     for (int value = 0; value < 256; ++value) {
@@ -93,17 +98,10 @@ TEST(Qt_Serial_Control, Passes_Every_Byte_Value_Both_Ways) {
 // A far end that reads nothing for a while fills the line: the system refuses more bytes (EAGAIN)
 // although the device is there. The rest goes out from the event loop once the far end reads.
 TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-
     Qt_Serial_Control control;
     Receiver receiver(control);
-    control.Set_Port_Device(::ptsname(master));
-    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
-    ASSERT_TRUE(control.Set_Settings("115200,n,8,1")) << control.Last_Error();
+    const int master = Open_Pty(control);
+    ASSERT_GE(master, 0) << control.Last_Error();
 
     std::string sent;
     for (int k = 0; k < 2000; ++k) {

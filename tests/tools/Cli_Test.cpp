@@ -62,26 +62,6 @@ TEST_F(Cli, Chosen_Slots_And_Glyphs_Land_At_Their_Offsets) {
     EXPECT_EQ(Read_File(folder / "out.bin"), expected);
 }
 
-TEST_F(Cli, Refused_Files_Exit_2_And_Leave_The_Output_Alone) {
-    Write_File(folder / "out.bin", std::string("old"));
-    Write_File(folder / "notes.txt", std::string("hi"));
-    Run_Result result =
-        Run("compile --slot 64128A:1=" + (folder / "notes.txt") + " -o " + (folder / "out.bin"));
-    EXPECT_EQ(result.Exit, 2);
-    const auto warning = result.Err.find("Estensione file non valida!");
-    const auto refused = result.Err.find("Selezionata immagine non valida");
-    EXPECT_NE(warning, std::string::npos) << result.Err;
-    EXPECT_NE(refused, std::string::npos) << result.Err;
-    EXPECT_LT(warning, refused);
-
-    const std::string wide = Bmp("wide.bmp", Test_Bitmap(240, 64, 1));
-    result = Run("compile --slot 64128E:2=" + wide + " -o " + (folder / "out.bin"));
-    EXPECT_EQ(result.Exit, 2);
-    EXPECT_EQ(result.Err.find("Estensione"), std::string::npos);
-    EXPECT_NE(result.Err.find("Selezionata immagine non valida"), std::string::npos);
-    EXPECT_EQ(Read_File(folder / "out.bin"), "old");
-}
-
 // Every exit status of every command, each with the reason it prints; whatever fails leaves no
 // output behind.
 TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {

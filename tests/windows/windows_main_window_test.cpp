@@ -34,7 +34,6 @@ class Main_Window_Test : public QObject {
 
   private slots:
     void Both_programs_start_with_every_default_shown_and_recorded();
-    void A_missing_default_ends_the_program_before_any_window();
     void Import_accepts_a_fitting_bitmap_into_one_slot_only();
     void Import_refuses_what_does_not_fit_and_ignores_other_buttons();
     void A_box_shows_what_the_unit_will_show();
@@ -70,23 +69,6 @@ void Main_Window_Test::Both_programs_start_with_every_default_shown_and_recorded
         QVERIFY(p.window->Serial_Window() == nullptr);
         QVERIFY(!p.port.PortOpen());
     }
-}
-
-// Every missing default and its message are covered with the start-up fill; here the window.
-void Main_Window_Test::A_missing_default_ends_the_program_before_any_window() {
-    QTemporaryDir folder;
-    for (const char* file : {"Sfondo_Bianco_128x64.bmp", "Sfondo_Bianco_240x64.bmp"}) {
-        QVERIFY(QFile::copy(Data_Dir + "/" + file, folder.filePath(file)));
-    }
-    Program_Under_Test p(Vantrel_Program(), folder.path());
-    QVERIFY(!p.Start());
-    QVERIFY(p.ws.Ended);
-    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
-    QCOMPARE(p.ws.Messages[0].Text,
-             std::string("File Sfondo_Bianco_240x128.bmp non trovato. Impossibile continuare"));
-    QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
-    QVERIFY(p.ws.Messages[0].Icon == Message_Icon::Critical);
-    QVERIFY(!p.window->isVisible());
 }
 
 void Main_Window_Test::Import_accepts_a_fitting_bitmap_into_one_slot_only() {
