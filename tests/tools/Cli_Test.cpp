@@ -119,6 +119,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile --slot RGS24128064:1=a.bmp" + out, 2, "RGS24128064"},
         {"compile --oled --slot 64128A:1=a.bmp" + out, 2, "64128A"},
         {"compile --oled --font5x8 1,2,3,4,5" + out, 2, "--oled"},
+        {"compile --oled --font10x16 1,2,3,4,5,6,7,8,9,10" + out, 2, "--oled"},
         {"compile --font5x8 ''" + out, 2, "--font5x8 needs a value"},
         {"compile --font5x8 1,2,3,4" + out, 2, "5 values"},
         {"compile --font5x8 1,2,3,4,256" + out, 2, "256"},
