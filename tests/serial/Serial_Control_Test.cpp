@@ -91,22 +91,28 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
 
 TEST(Qt_Serial_Control, Opens_The_Bound_Device_Refuses_Odd_Settings_And_Says_Why) {
     Simulated_Unit sim({});
+    Simulated_Unit other({});
     Qt_Serial_Control control;
     Receiver receiver(control);
     std::int16_t number = 0;
+    std::int16_t other_number = 0;
     for (const Port_Entry& port : control.Available_Ports()) {
         number = port.Device == sim.Device ? std::int16_t(port.Number) : number;
+        other_number = port.Device == other.Device ? std::int16_t(port.Number) : other_number;
     }
     ASSERT_GT(number, 0);
+    ASSERT_GT(other_number, 0);
 
-    // A number alone names whatever device holds it when the port opens: it opens nothing.
+    // A number alone names whatever device holds it when the port opens: it opens nothing, and
+    // the device bound to the entry is opened even when another unit holds its number now.
     control.Set_Port_Device(sim.Device);
     control.Set_CommPort(number);
     EXPECT_FALSE(control.Set_PortOpen(true));
     EXPECT_EQ(control.Last_Failure(), Port_Failure::Not_Found);
+    control.Set_CommPort(other_number);
     control.Set_Port_Device(sim.Device);
     ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
-    EXPECT_EQ(control.CommPort(), number);
+    EXPECT_EQ(control.CommPort(), other_number);
     EXPECT_EQ(control.Device(), sim.Device);
     // A pseudo-terminal carries 8 data bits only; the other fields are checked all the same.
     EXPECT_TRUE(control.Set_Settings("9600,N,8,2")) << control.Last_Error();
