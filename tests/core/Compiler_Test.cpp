@@ -1,6 +1,5 @@
 #include "Fake_Window_System.h"
 #include "Image_Decoder.h"
-#include "Start_Up.h"
 #include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
 
@@ -170,19 +169,6 @@ TEST_F(Compiler, Oled_Layout_And_Decoding_Give_Back_The_Source_Pixels) {
             }
         }
     }
-}
-
-// The start-up puts every default through the bitmap reader.
-TEST_F(Compiler, Delivered_Defaults_Pass_The_Check_And_Compile_To_Zero) {
-    ws.Folder = VANTREL_DATA_DIR;
-    No_Picture_Boxes boxes;
-    Program_Data data(Vantrel_Program());
-    ASSERT_TRUE(Start_Up_Fill(data, ws, boxes));
-    data.EEPROM_Image.assign(EEPROM_Size, 0x77);
-    ASSERT_TRUE(Compile_Images(data, ws));
-    EXPECT_TRUE(All(Region(data, 0, 0x7A00), 0));
-    EXPECT_TRUE(All(Region(data, 0x8000, 25), 0));
-    EXPECT_TRUE(ws.Messages.empty());
 }
 
 } // namespace
