@@ -120,7 +120,8 @@ TEST_F(Compiler, Slot_Of_Another_Size_Is_Refused_Before_It_Is_Packed) {
     data.Tables[1].Slots[0].Height = 60;
     EXPECT_FALSE(Compile_Images(data, ws));
     ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+    EXPECT_EQ(ws.Messages[0].Text, "Dimensioni di 64128E_0.bmp diverse da quelle del display "
+                                   "64128E.\r\nImpossibile continuare!!");
 }
 
 // The graphic layout's bytes are checked above; the OLED layout's here, before decoding.
