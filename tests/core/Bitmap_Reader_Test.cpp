@@ -73,37 +73,35 @@ TEST_F(Bitmap_Reader, Every_Form_Of_A_Picture_Reads_To_The_Same_Rows) {
     EXPECT_TRUE(ws.Messages.empty());
 }
 
-// A file that the choice took and that changed since stops the compile.
+// A file that the choice took and that changed since stops the compile, named by its slot, and
+// leaves the rows read before alone.
 TEST_F(Bitmap_Reader, A_File_No_Longer_Valid_Is_Reported_By_Its_Slot_Name) {
-    auto bytes = Bmp_Bytes(Test_Bitmap(128, 64, 1));
-    bytes.pop_back();
-    data.Bitmap_Rows = {1, 1, {0x42}};
-    EXPECT_FALSE(Read_Bitmap(data, Put(bytes), "cut.bmp", 128, 64, ws));
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, "File cut.bmp non valido.\r\nImpossibile continuare!!");
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
-    EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
-}
-
-TEST_F(Bitmap_Reader, Missing_Or_Vanished_File_Is_Reported_By_Its_Slot_Name) {
-    data.Bitmap_Rows = {1, 1, {0x42}};
-    EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "Sfondo_Bianco_128x64.bmp", 128, 64, ws));
+    auto cut = Bmp_Bytes(Test_Bitmap(128, 64, 1));
+    cut.pop_back();
     // Gone between the existence test and the opening.
     struct Stale_Window_System : Fake_Window_System {
         bool File_Exists(const std::string&) override { return true; }
     } stale;
-    EXPECT_FALSE(Read_Bitmap(data, folder / "gone.bmp", "gone.bmp", 128, 64, stale));
-    ASSERT_EQ(stale.Messages.size(), 1u);
-    ws.Messages.push_back(stale.Messages[0]);
-    ASSERT_EQ(ws.Messages.size(), 2u);
-    EXPECT_EQ(ws.Messages[0].Text,
-              "File Sfondo_Bianco_128x64.bmp non trovato.\r\nImpossibile continuare!!");
-    EXPECT_EQ(ws.Messages[1].Text, "File gone.bmp non leggibile.\r\nImpossibile continuare!!");
-    for (const auto& message : ws.Messages) {
-        EXPECT_EQ(message.Title, "ERROR");
-        EXPECT_EQ(message.Icon, Message_Icon::Critical);
+    const struct {
+        std::string Path, Name;
+        Fake_Window_System& Ws;
+        std::string Text;
+    } cases[] = {
+        {Put(cut), "cut.bmp", ws, "File cut.bmp non valido."},
+        {folder / "gone.bmp", "Sfondo_Bianco_128x64.bmp", ws,
+         "File Sfondo_Bianco_128x64.bmp non trovato."},
+        {folder / "gone.bmp", "gone.bmp", stale, "File gone.bmp non leggibile."},
+    };
+    for (const auto& c : cases) {
+        c.Ws.Messages.clear();
+        data.Bitmap_Rows = {1, 1, {0x42}};
+        EXPECT_FALSE(Read_Bitmap(data, c.Path, c.Name, 128, 64, c.Ws));
+        ASSERT_EQ(c.Ws.Messages.size(), 1u);
+        EXPECT_EQ(c.Ws.Messages[0].Text, c.Text + "\r\nImpossibile continuare!!");
+        EXPECT_EQ(c.Ws.Messages[0].Title, "ERROR");
+        EXPECT_EQ(c.Ws.Messages[0].Icon, Message_Icon::Critical);
+        EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
     }
-    EXPECT_EQ(data.Bitmap_Rows.Bytes, std::vector<std::uint8_t>{0x42});
 }
 
 } // namespace

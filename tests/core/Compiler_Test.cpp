@@ -1,6 +1,5 @@
 #include "Fake_Window_System.h"
 #include "Image_Decoder.h"
-#include "Start_Up.h"
 #include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
 
@@ -60,51 +59,7 @@ class Compiler : public ::testing::Test {
         }
         return pictures;
     }
-
-    // One pixel of colour index 0 in a picture of index 1, read, packed and stored at 0x0400.
-    Bytes Single_Pixel(int width, int height, int x, int y, Packing layout) {
-        Program_Data data(Vantrel_Program());
-        Test_Bitmap picture(width, height, 1);
-        picture.At(x, y) = 0;
-        Write_Bmp(folder / "one.bmp", picture);
-        EXPECT_TRUE(Read_Bitmap(data, folder / "one.bmp", "one.bmp", width, height, ws));
-        if (layout == Packing::Vertical_Pages) {
-            Pack_Vertical(data, width, height);
-        } else {
-            Pack_Horizontal(data, width, height);
-        }
-        Store_Image(data, 0x0400);
-        EXPECT_TRUE(All(Region(data, 0, 0x0400), 0));
-        EXPECT_TRUE(All(Region(data, 0x0400 + width * height / 8, 0x1000), 0));
-        return Region(data, 0x0400, std::size_t(width) * height / 8);
-    }
 };
-
-// Vertical pages put the top row of a page in bit 0; horizontal rows put the leftmost pixel in
-// bit 7, without row padding.
-TEST_F(Compiler, Single_Pixels_Land_In_Their_Byte_And_Bit) {
-    const struct {
-        int Width, Height, X, Y;
-        Packing Layout;
-        std::size_t Byte;
-        std::uint8_t Value;
-    } cases[] = {{128, 64, 0, 0, Packing::Vertical_Pages, 0, 0x01},
-                 {128, 64, 0, 7, Packing::Vertical_Pages, 0, 0x80},
-                 {128, 64, 0, 8, Packing::Vertical_Pages, 128, 0x01},
-                 {128, 64, 127, 0, Packing::Vertical_Pages, 127, 0x01},
-                 {128, 64, 127, 63, Packing::Vertical_Pages, 1023, 0x80},
-                 {128, 64, 5, 13, Packing::Vertical_Pages, 133, 0x20},
-                 {240, 64, 0, 0, Packing::Horizontal_Rows, 0, 0x80},
-                 {240, 64, 239, 0, Packing::Horizontal_Rows, 29, 0x01},
-                 {240, 64, 0, 1, Packing::Horizontal_Rows, 30, 0x80},
-                 {240, 64, 239, 63, Packing::Horizontal_Rows, 1919, 0x01}};
-    for (const auto& c : cases) {
-        Bytes expected(std::size_t(c.Width) * c.Height / 8, 0);
-        expected[c.Byte] = c.Value;
-        EXPECT_EQ(Single_Pixel(c.Width, c.Height, c.X, c.Y, c.Layout), expected)
-            << c.X << "," << c.Y;
-    }
-}
 
 TEST_F(Compiler, Graphic_Layout_Places_Every_Slot_And_The_Glyphs) {
     Program_Data data(Vantrel_Program());
@@ -165,7 +120,8 @@ TEST_F(Compiler, Slot_Of_Another_Size_Is_Refused_Before_It_Is_Packed) {
     data.Tables[1].Slots[0].Height = 60;
     EXPECT_FALSE(Compile_Images(data, ws));
     ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+    EXPECT_EQ(ws.Messages[0].Text, "Dimensioni di 64128E_0.bmp diverse da quelle del display "
+                                   "64128E.\r\nImpossibile continuare!!");
 }
 
 // The graphic layout's bytes are checked above; the OLED layout's here, before decoding.
@@ -214,19 +170,6 @@ TEST_F(Compiler, Oled_Layout_And_Decoding_Give_Back_The_Source_Pixels) {
             }
         }
     }
-}
-
-// The start-up puts every default through the bitmap reader.
-TEST_F(Compiler, Delivered_Defaults_Pass_The_Check_And_Compile_To_Zero) {
-    ws.Folder = VANTREL_DATA_DIR;
-    No_Picture_Boxes boxes;
-    Program_Data data(Vantrel_Program());
-    ASSERT_TRUE(Start_Up_Fill(data, ws, boxes));
-    data.EEPROM_Image.assign(EEPROM_Size, 0x77);
-    ASSERT_TRUE(Compile_Images(data, ws));
-    EXPECT_TRUE(All(Region(data, 0, 0x7A00), 0));
-    EXPECT_TRUE(All(Region(data, 0x8000, 25), 0));
-    EXPECT_TRUE(ws.Messages.empty());
 }
 
 } // namespace

@@ -1,18 +1,23 @@
 #include "Link_Rig.h"
 #include "Programming_Sequence.h"
+#include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
 
 namespace {
 
+// Every slot holds a random picture, so that the image sent is no run of zeros.
 class Sequence_Rig : public Link_Rig {
   protected:
     Sequence_Rig() {
+        unsigned seed = 0;
         for (auto& table : data.Tables) {
             for (auto& slot : table.Slots) {
-                slot.Path = std::string(DATA_FOLDER) + "/" + table.Model->Default_File;
-                slot.Name = table.Model->Default_File;
-                slot.Width = table.Model->Width;
-                slot.Height = table.Model->Height;
+                const Model_Descriptor& model = *table.Model;
+                slot.Name = model.Code + "_" + std::to_string(++seed) + ".bmp";
+                slot.Path = folder / slot.Name;
+                slot.Width = model.Width;
+                slot.Height = model.Height;
+                Write_Bmp(slot.Path, Test_Bitmap::Random(model.Width, model.Height, seed));
             }
         }
         port.Responder = Answer_All;
@@ -26,8 +31,16 @@ class Sequence_Rig : public Link_Rig {
         EXPECT_TRUE(port.Open || link.Port_Lost());
     }
 
+    Temp_Folder folder{"sequence"};
     Programming_Sequence sequence{data, link, ws, view};
 };
+
+Scripted_Serial_Control::Responder_Function Silent_On(std::uint8_t command) {
+    return [command](const std::string& request, std::size_t index) {
+        return std::uint8_t(request[0]) == command ? std::vector<std::string>{}
+                                                   : Answer_All(request, index);
+    };
+}
 
 } // namespace
 
@@ -45,6 +58,8 @@ TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
     Program_Data expected{Vantrel_Program()};
     expected.Tables = data.Tables;
     ASSERT_TRUE(Compile_Images(expected, ws));
+    EXPECT_GT(std::count(expected.EEPROM_Image.begin(), expected.EEPROM_Image.end(), 0), 0x8000);
+    EXPECT_LT(std::count(expected.EEPROM_Image.begin(), expected.EEPROM_Image.end(), 0), 0xA000);
     for (std::size_t k = 0; k < 512; ++k) {
         ASSERT_EQ(port.Frames[k + 1], Write_Block_Request(expected.EEPROM_Image, k));
     }
@@ -55,64 +70,66 @@ TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
     Expect_Buttons_Back();
 }
 
-TEST_F(Sequence_Rig, Missing_Background_Ends_The_Run_Before_Anything_Is_Sent) {
-    data.Tables[1].Slots[2].Path = std::string(DATA_FOLDER) + "/missing.bmp";
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Compile_Failed);
-    EXPECT_TRUE(port.Frames.empty());
-    EXPECT_EQ(view.Log, "");
-    EXPECT_EQ(view.Sent(), "0");
-    EXPECT_EQ(view.Received(), "0");
-    ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Title, "ERROR");
-    Expect_Buttons_Back();
-}
-
-TEST_F(Sequence_Rig, Absent_Module_Means_No_Write_And_No_Reset) {
-    port.Responder = nullptr;
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Module_Not_Found);
-    EXPECT_EQ(port.Frames.size(), 3u);
-    Expect_Failure(Not_Found);
-    Expect_Buttons_Back();
-}
-
-TEST_F(Sequence_Rig, Failed_Write_Is_Followed_By_A_Reset_A_Stopped_One_Is_Not) {
-    port.Responder = [](const std::string& request, std::size_t index) {
-        return request[0] == Cmd_Write_EEPROM && request[5] == char(0x80)
-                   ? std::vector<std::string>{}
-                   : Answer_All(request, index);
+// Each way a run fails: what was sent, whether a reset followed, and the one message.
+TEST_F(Sequence_Rig, Every_Failure_Ends_The_Run_With_Its_Outcome) {
+    const struct {
+        const char* Name;
+        Scripted_Serial_Control::Responder_Function Responder;
+        std::size_t Lose_At; // frames sent when the port goes; 0 for never
+        bool Missing_File;
+        Run_Outcome Outcome;
+        std::size_t Frames, Resets;
+        std::string Failure; // empty for the compiler's own message
+    } cases[] = {
+        {"missing file", Answer_All, 0, true, Run_Outcome::Compile_Failed, 0, 0, ""},
+        {"absent unit", nullptr, 0, false, Run_Outcome::Module_Not_Found, 3, 0, Not_Found},
+        {"block refused", Silent_On(Cmd_Write_EEPROM), 0, false, Run_Outcome::Write_Failed, 5, 1,
+         Write_Failed},
+        {"port lost", Answer_All, 40, false, Run_Outcome::Write_Failed, 40, 0, Write_Failed},
+        {"reset refused", Silent_On(Cmd_Reset_PIC), 0, false, Run_Outcome::Reset_Not_Acknowledged,
+         516, 3, Reset_Failed},
     };
-    std::size_t messages_at_reset = 0;
-    Hook = [&] {
-        if (port.Frames.back() == Reset_PIC_Request() && messages_at_reset == 0) {
-            messages_at_reset = ws.Messages.size();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        port.Frames.clear();
+        port.Open = true;
+        ws.Messages.clear();
+        view.Exit_History.clear();
+        port.Responder = c.Responder;
+        const std::string kept = data.Tables[1].Slots[2].Path;
+        if (c.Missing_File) {
+            data.Tables[1].Slots[2].Path = folder / "missing.bmp";
         }
-    };
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Write_Failed);
-    EXPECT_EQ(port.Frames.size(), 1u + 1u + 3u + 1u);
-    EXPECT_EQ(port.Frames.back(), Reset_PIC_Request());
-    EXPECT_EQ(messages_at_reset, 1u);
-    Expect_Failure(Write_Failed);
-    Expect_Buttons_Back();
-
-    port.Frames.clear();
-    view.Exit_History.clear();
-    ws.Messages.clear();
-    port.Responder = Answer_All;
-    Hook = [this] {
-        if (port.Frames.size() == 101) {
-            data.Stop_Request = true;
+        std::size_t messages_at_reset = 0;
+        Hook = [&] {
+            if (c.Lose_At != 0 && port.Frames.size() == c.Lose_At && port.Open) {
+                port.Lose_Port();
+            }
+            if (!port.Frames.empty() && port.Frames.back() == Reset_PIC_Request() &&
+                messages_at_reset == 0) {
+                messages_at_reset = ws.Messages.size();
+            }
+        };
+        EXPECT_EQ(sequence.Run(), c.Outcome);
+        data.Tables[1].Slots[2].Path = kept;
+        EXPECT_EQ(port.Frames.size(), c.Frames);
+        EXPECT_EQ(port.Count(Cmd_Reset_PIC), c.Resets);
+        if (c.Failure.empty()) {
+            ASSERT_EQ(ws.Messages.size(), 1u);
+            EXPECT_EQ(ws.Messages[0].Title, "ERROR");
+            EXPECT_EQ(view.Sent(), "0");
+        } else {
+            Expect_Failure(c.Failure);
         }
-    };
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Stopped);
-    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 0u);
-    EXPECT_TRUE(ws.Messages.empty());
-    // Detection and 100 blocks: the second run counted from zero again.
-    EXPECT_EQ(view.Sent(), "101");
-    EXPECT_EQ(view.Received(), "100");
-    Expect_Buttons_Back();
+        if (c.Resets == 1) {
+            EXPECT_EQ(messages_at_reset, 1u) << "the write's failure is shown before the reset";
+        }
+        Expect_Buttons_Back();
+    }
 }
 
-TEST_F(Sequence_Rig, Stop_During_Detection_Does_Not_Stop_The_Run) {
+TEST_F(Sequence_Rig, Stop_Ends_Only_The_Write_And_A_Second_Click_Is_Ignored) {
+    // A Stop pressed during detection is forgotten when the write begins.
     port.Responder = [](const std::string& request, std::size_t index) {
         return index == 0 ? std::vector<std::string>{} : Answer_All(request, index);
     };
@@ -122,35 +139,22 @@ TEST_F(Sequence_Rig, Stop_During_Detection_Does_Not_Stop_The_Run) {
         }
     };
     EXPECT_EQ(sequence.Run(), Run_Outcome::Written);
-    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 1u);
     EXPECT_EQ(port.Count(Cmd_Write_EEPROM), 512u);
-}
 
-TEST_F(Sequence_Rig, Reset_Refused_Ends_Like_A_Success_With_Its_Message) {
-    port.Responder = [](const std::string& request, std::size_t index) {
-        return request[0] == char(Cmd_Reset_PIC) ? std::vector<std::string>{}
-                                                 : Answer_All(request, index);
-    };
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Reset_Not_Acknowledged);
-    EXPECT_EQ(port.Count(Cmd_Reset_PIC), 3u);
-    Expect_Failure(Reset_Failed);
-    Expect_Buttons_Back();
-}
-
-TEST_F(Sequence_Rig, Lost_Port_Ends_The_Run_Without_A_Reset) {
+    port.Frames.clear();
+    port.Responder = Answer_All;
     Hook = [this] {
-        if (port.Frames.size() == 40 && port.Open) {
-            port.Lose_Port();
+        if (port.Frames.size() == 101) {
+            data.Stop_Request = true;
         }
     };
-    EXPECT_EQ(sequence.Run(), Run_Outcome::Write_Failed);
+    EXPECT_EQ(sequence.Run(), Run_Outcome::Stopped);
     EXPECT_EQ(port.Count(Cmd_Reset_PIC), 0u);
-    EXPECT_EQ(port.Frames.size(), 40u);
-    Expect_Failure(Write_Failed);
-    Expect_Buttons_Back();
-}
+    EXPECT_EQ(view.Sent(), "101");
+    EXPECT_EQ(view.Received(), "100");
 
-TEST_F(Sequence_Rig, Second_Click_During_A_Run_Is_Ignored_And_Abort_Stops_It) {
+    port.Frames.clear();
+    view.Exit_History.clear();
     std::vector<Run_Outcome> nested;
     Hook = [&] {
         if (port.Frames.size() == 20 && nested.empty()) {

@@ -158,46 +158,6 @@ TEST(Module_Sim, Corrupts_The_Chosen_Replies) {
     EXPECT_EQ(port.Read(3, Reply_Limit), Bytes("FE 00 00"));
 }
 
-TEST(Module_Sim, Sends_Replies_In_Bursts_Late_And_At_Line_Rate) {
-    Simulated_Unit sim({"--burst", "3", "--burst-pause", "300"});
-    Raw_Port port(sim.Device);
-    port.Send(Find);
-    std::string reply = port.Read(3, Reply_Limit);
-    EXPECT_EQ(reply.size(), 3u);
-    EXPECT_EQ(port.Read_For(100ms), "") << "the second burst follows after its pause";
-    reply += port.Read(4, Reply_Limit);
-    EXPECT_TRUE(Valid_Detection(reply));
-
-    Simulated_Unit slow({"--delay", "300"});
-    Raw_Port slow_port(slow.Device);
-    slow_port.Send(Find);
-    EXPECT_EQ(slow_port.Read_For(200ms), "");
-    EXPECT_TRUE(Valid_Detection(slow_port.Read(7, Reply_Limit)));
-
-    // 135 + 3 bytes on the line (12 ms) after 100 ms of EEPROM writing.
-    Simulated_Unit line({"--line-rate", "--write-time", "100"});
-    Raw_Port line_port(line.Device);
-    line_port.Send(Write_Frame(0, Zeros));
-    EXPECT_EQ(line_port.Read_For(105ms), "");
-    EXPECT_EQ(line_port.Read(3, Reply_Limit), Write_Ack);
-}
-
-// Block 1's first request is lost; block 2's first acknowledgement leaves 300 ms late and the
-// request heard meanwhile (its repeat) is answered only after it.
-TEST(Module_Sim, Loses_A_First_Request_And_Holds_Up_A_Late_Acknowledgement) {
-    Simulated_Unit sim({"--lose-block", "1", "--late-ack", "2:300"});
-    Raw_Port port(sim.Device);
-    port.Send(Write_Frame(128, Zeros));
-    EXPECT_EQ(port.Read_For(Silence), "");
-    port.Send(Write_Frame(128, Zeros));
-    EXPECT_EQ(port.Read(3, Reply_Limit), Write_Ack);
-    port.Send(Write_Frame(256, Zeros));
-    EXPECT_EQ(port.Read_For(100ms), "");
-    port.Send(Write_Frame(256, Zeros));
-    EXPECT_EQ(port.Read_For(100ms), "");
-    EXPECT_EQ(port.Read(6, Reply_Limit), Write_Ack + Write_Ack);
-}
-
 TEST(Module_Sim, Is_Listed_While_Running_And_Gone_After_Exit) {
     for (const int signal : {SIGTERM, SIGKILL}) {
         Simulated_Unit sim({});

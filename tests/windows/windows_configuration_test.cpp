@@ -23,8 +23,8 @@ void Trigger(QWidget* window, const char* entry) {
     Control<QAction>(window, entry)->trigger();
 }
 
-// Answers the next modal question with the button of that text, and records its text and
-// buttons; `asked` stays false when no question came. Its timer must have run before it goes.
+// Answers the next modal question with the button of that text, and records its text;
+// `asked` stays false when no question came. Its timer must have run before it goes.
 struct Answer {
     explicit Answer(const QString& button) {
         QTimer::singleShot(0, [this, button] {
@@ -35,7 +35,6 @@ struct Answer {
             asked = true;
             text = box->text();
             for (QAbstractButton* b : box->buttons()) {
-                buttons << b->text();
                 if (b->text() == button) {
                     b->click();
                 }
@@ -44,7 +43,6 @@ struct Answer {
     }
     bool asked = false;
     QString text;
-    QStringList buttons;
 };
 
 QPoint Cell_Centre(QTableWidget* grid, int row, int column) {
@@ -152,10 +150,6 @@ void Configuration_Test::Unsaved_changes_ask_before_closing_once_a_configuration
         QCOMPARE(answer.asked, !c.button.isEmpty());
         if (answer.asked) {
             QCOMPARE(answer.text, QStringLiteral("Salvare le modifiche a prompt.vantrel?"));
-            QCOMPARE(answer.buttons.size(), 3);
-            for (const char* button : {"Salva", "Non salvare", "Annulla"}) {
-                QVERIFY(answer.buttons.contains(QString::fromUtf8(button)));
-            }
         }
         QCOMPARE(p.window->isVisible(), !c.closes);
         QCOMPARE(Read_File(file) != before, c.saved);
@@ -240,8 +234,6 @@ void Configuration_Test::Glyph_presses_drags_and_values() {
     QCOMPARE(values->text(), QStringLiteral("0x00,0x00,0x00,0x00,0x00"));
     QCOMPARE(small->item(0, 0)->background().color(), small->palette().color(QPalette::Window));
     QCOMPARE(p.data.Font_10x16_Columns[0], 1.0);
-    QCOMPARE(Control<QPushButton>(p.window.get(), "cmd_Clear_Font_10x16")->text(),
-             QStringLiteral("Pulisci"));
 }
 
 QTEST_MAIN(Configuration_Test)

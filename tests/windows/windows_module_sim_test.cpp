@@ -50,8 +50,6 @@ class Module_Sim_Test : public QObject {
     // The scan opens every listed port for a moment: units of other tests stay out of its way.
     void initTestCase() { ::setenv("XDG_RUNTIME_DIR", registry_.Path().c_str(), 1); }
     void A_run_from_the_window_programs_the_unit();
-    void Stop_during_the_write_leaves_the_port_open_for_the_next_run();
-    void Closing_the_serial_window_mid_run_closes_it_after_the_run();
     void An_entry_opens_its_own_unit_after_others_come_and_go();
 
   private:
@@ -99,47 +97,6 @@ void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
     QCOMPARE(int(p.data.EEPROM_Image[0x8000]), 1);
     const std::string written = Read_File(p.folder / "eeprom.bin");
     QVERIFY(written == std::string(p.data.EEPROM_Image.begin(), p.data.EEPROM_Image.end()));
-}
-
-void Module_Sim_Test::Stop_during_the_write_leaves_the_port_open_for_the_next_run() {
-    Run_Against_Unit p;
-    QVERIFY(p.port.PortOpen());
-    p.During_Run = [&] {
-        if (p.Progress() >= 50 && !p.data.Stop_Request) {
-            Click(p.w, "cmd_Stop_RS232");
-        }
-    };
-    Click(p.w, "cmd_Write_RS232");
-    QVERIFY(p.ws.Messages.empty());
-    QVERIFY(p.Progress() < 60);
-    QCOMPARE(States(p.w), Port_Open);
-    QVERIFY(p.w->Log_Text().rfind("0x04; ", 0) == 0);
-
-    p.During_Run = nullptr;
-    Click(p.w, "cmd_Write_RS232");
-    QVERIFY(p.ws.Messages.empty());
-    QCOMPARE(p.Progress(), 511);
-    QCOMPARE(p.w->Log_Text(), std::string("0xFE; 0x00; 0x01\r\n"));
-}
-
-void Module_Sim_Test::Closing_the_serial_window_mid_run_closes_it_after_the_run() {
-    Run_Against_Unit p;
-    QVERIFY(p.port.PortOpen());
-    bool closed = false;
-    p.During_Run = [&] {
-        if (!closed && p.w && p.Progress() >= 50) {
-            closed = true;
-            p.w->close();
-        }
-    };
-    Click(p.w, "cmd_Write_RS232");
-    QVERIFY(closed);
-    QVERIFY(p.ws.Messages.empty());
-    QVERIFY(!p.port.PortOpen());
-    QVERIFY(p.window->Serial_Window() == nullptr);
-    QVERIFY(p.window->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(p.w.isNull());
 }
 
 void Module_Sim_Test::An_entry_opens_its_own_unit_after_others_come_and_go() {

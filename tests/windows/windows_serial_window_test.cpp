@@ -5,14 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QScreen>
 
 namespace {
 
@@ -69,8 +66,6 @@ class Serial_Window_Test : public QObject {
 void Serial_Window_Test::Load_scans_the_ports_and_starts_closed() {
     Serial_Window_Under_Test p({1, 2, 9}, false);
     frm_RS232* w = p.w;
-    QVERIFY(QTest::qWaitForWindowExposed(w));
-    QCOMPARE(w->windowTitle(), QStringLiteral("Comunicazione seriale verso modulo LCD"));
     auto* list = Control<QComboBox>(w, "cmb_RS232");
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->itemText(0), QString::fromUtf8("COM 1 – /dev/ttyFAKE1"));
@@ -84,71 +79,10 @@ void Serial_Window_Test::Load_scans_the_ports_and_starts_closed() {
     QVERIFY(!p.ws.Busy);
     QVERIFY(p.ws.Messages.empty());
 
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* tooltip;
-    } controls[] = {
-        {"fra_Select_RS232", "Seleziona porta seriale tra quelle disponibili:", ""},
-        {"fra_RS232", "Porte disponibili:", ""},
-        {"fra_Speed", "Impostazioni porta seriale:", ""},
-        {"fra_Set_Port", "Attiva porta selezionata:", ""},
-        {"fra_Comandi", "Lettura/Scrittura modulo LCD alarm:", ""},
-        {"cmd_ON", "ON", "Attiva porta seriale selezionata"},
-        {"cmd_Scan_RS232", "Aggiorna", "Aggiorna l'elenco delle porte seriali"},
-        {"cmd_OFF", "OFF", "Disattiva porta seriale"},
-        {"cmd_Write_RS232", "Scrivi modulo LCD", "Scrive modulo LCD gestione allarmi"},
-        {"cmd_Stop_RS232", "Stop ", "Abortisce scrittura / lettura modulo LCD gestione allarmi"},
-        {"cmd_Exit", "E&xit", ""},
-        {"lbl_Baud_Rates", "Baud Rates:", ""},
-        {"lbl_Lenght_Byte", "Lunghezza dato in bit:", ""},
-        {"lbl_Parity_Bit", "Bit di parità:", ""},
-        {"lbl_Stop_Bit", "Bit di stop:", ""},
-        {"lbl_Send_Packet", "Pacchetti inviati al PIC:", ""},
-        {"lbl_Received_Packet", "Pacchetti ricevuti dal PIC:", ""},
-        {"txt_Baud_Rates", "115200", "Velocità trasmissione dati"},
-        {"txt_Lenght_Byte", "8", "Lunghezza dato 8 bit"},
-        {"txt_Parity_Bit", "Nessuno", "Bit di parità"},
-        {"txt_Stop_Bit", "1", "Numero bit di stop"},
-        {"txt_Send_Packet", "0", "Numero pacchetti inviati al PIC"},
-        {"txt_Received_Packet", "0", "Numero pacchetti ricevuti dal PIC"},
-    };
-    for (const auto& c : controls) {
-        QWidget* control = Control(w, c.name);
-        QVERIFY2(control, c.name);
-        QString caption;
-        if (auto* frame = qobject_cast<QGroupBox*>(control)) {
-            caption = frame->title();
-        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
-            caption = button->text();
-        } else if (auto* label = qobject_cast<QLabel*>(control)) {
-            caption = label->text();
-        } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
-            caption = field->text();
-            QVERIFY(field->isReadOnly());
-            QCOMPARE(field->alignment(), Qt::AlignCenter);
-        }
-        QCOMPARE(caption, QString::fromUtf8(c.caption));
-        QCOMPARE(control->toolTip(), QString::fromUtf8(c.tooltip));
-    }
-    QCOMPARE(list->toolTip(), QStringLiteral("Selezionare una porta seriale dall'elenco"));
     QVERIFY(!Control(w, "fra_Comandi")->isAncestorOf(Control(w, "cmd_Stop_RS232")));
     QVERIFY(Control(w, "fra_Comandi")->isAncestorOf(Control(w, "cmd_Write_RS232")));
 
-    auto* log = Control<QTextEdit>(w, "rtb_RS232_SPY");
-    QCOMPARE(log->font().family(), QStringLiteral("Courier New"));
-    QVERIFY(log->font().bold());
-    QCOMPARE(log->font().pointSizeF(), 9.75);
-    QVERIFY(log->toPlainText().isEmpty());
-    auto* progress = Control<QProgressBar>(w, "pgb_RS232");
-    QCOMPARE(progress->minimum(), 0);
-    QCOMPARE(progress->maximum(), 512);
-
-    // The load step centres the window before its frame exists, so the frame may shift it a
-    // few pixels.
-    const QPoint off =
-        w->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
-    QVERIFY(std::abs(off.x()) <= 4 && std::abs(off.y()) <= 4);
+    QCOMPARE(Control<QProgressBar>(w, "pgb_RS232")->maximum(), 512);
 }
 
 void Serial_Window_Test::ON_and_OFF_open_and_close_the_chosen_port() {
@@ -263,45 +197,29 @@ void Serial_Window_Test::ON_opens_the_scanned_device_or_says_in_Italian_why_not(
 
 void Serial_Window_Test::Exit_close_box_menu_entry_and_Esci_rule_the_windows_life() {
     Serial_Window_Under_Test p;
-    for (bool exit_button : {true, false}) {
-        // The menu entry only brings the open window forward.
-        Fill_Log_And_Counters(p.w);
-        const std::size_t openings = p.port.Opened.size();
-        QCOMPARE(p.Open_Serial_Window(), p.w.data());
-        QCOMPARE(p.port.Opened.size(), openings);
-        QVERIFY(p.port.PortOpen());
-        QCOMPARE(p.w->Log_Text(), std::string("0x87; 0x00; 0x78\r\n"));
-        QCOMPARE(Text_Of(p.w, "txt_Send_Packet"), QStringLiteral("3"));
-        int serial_windows = 0;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            serial_windows += qobject_cast<frm_RS232*>(top) && top->isVisible() ? 1 : 0;
-        }
-        QCOMPARE(serial_windows, 1);
-
-        if (exit_button) {
-            Click(p.w, "cmd_Exit");
-        } else {
-            p.w->close();
-        }
+    // The menu entry only brings the open window forward.
+    Fill_Log_And_Counters(p.w);
+    const std::size_t openings = p.port.Opened.size();
+    QCOMPARE(p.Open_Serial_Window(), p.w.data());
+    QCOMPARE(p.port.Opened.size(), openings);
+    QCOMPARE(p.w->Log_Text(), std::string("0x87; 0x00; 0x78\r\n"));
+    for (const bool exit_button : {true, false}) {
+        exit_button ? Click(p.w, "cmd_Exit") : (void)p.w->close();
         QVERIFY(!p.port.PortOpen());
         QVERIFY(p.window->Serial_Window() == nullptr);
         QVERIFY(p.window->isVisible());
         Delete_Closed_Windows();
         QVERIFY(p.w.isNull());
-
         // The next load is fresh.
         p.w = p.Open_Serial_Window();
-        QVERIFY(p.port.Opened.size() > openings + 1);
         QCOMPARE(p.w->Log_Text(), std::string());
         QCOMPARE(Text_Of(p.w, "txt_Send_Packet"), QStringLiteral("0"));
-        QCOMPARE(Text_Of(p.w, "txt_Received_Packet"), QStringLiteral("0"));
         QCOMPARE(States(p.w), Port_Closed);
         Click(p.w, "cmd_ON");
     }
     Control<QAction>(p.window.get(), "smnu_File")->trigger();
     QVERIFY(!p.window->isVisible());
     QVERIFY(!p.port.PortOpen());
-    QVERIFY(p.window->Serial_Window() == nullptr);
     Delete_Closed_Windows();
     QVERIFY(p.w.isNull());
 }
