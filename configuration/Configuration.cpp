@@ -192,6 +192,20 @@ bool Parse_Configuration(const std::string& text, const std::string& folder,
         const auto colon = what.find(": ");
         error.Detail = colon == std::string::npos ? what : what.substr(colon + 2);
         return false;
+    } catch (const json::exception& e) {
+        // A number too large for any integer is JSON the parser cannot hold; its message quotes
+        // the number, which shows where it stands.
+        error = {};
+        error.Problem = Kind::Malformed;
+        const std::string what = e.what();
+        const auto open = what.find('\'');
+        const auto close = what.rfind('\'');
+        const std::size_t at =
+            open < close ? text.find(what.substr(open + 1, close - open - 1)) : std::string::npos;
+        Locate(text, at == std::string::npos ? 0 : at, error);
+        const auto colon = what.find("] ");
+        error.Detail = colon == std::string::npos ? what : what.substr(colon + 2);
+        return false;
     }
     const auto format = document.is_object() ? document.find("format") : document.end();
     if (!document.is_object() || format == document.end() || *format != Configuration_Format) {

@@ -113,6 +113,7 @@ TEST(Configuration, Malformed_Or_Refused_Documents_Say_Why_And_Change_Nothing) {
         {"{\n  \"format\": \"vantrel-configuration\",\n  \"version\": 1,,\n}", Kind::Malformed,
          "3:16"},
         {"", Kind::Malformed, "1:1"},
+        {"{\"format\":\n  1E400}", Kind::Malformed, "2:3"},
         {"[1, 2]", Kind::Not_A_Configuration, ""},
         {R"({"format": "other", "version": 1, "layout": "graphic"})", Kind::Not_A_Configuration,
          ""},
