@@ -1,5 +1,7 @@
 #include "Production_Record.h"
 
+#include "Exit_Status.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -47,17 +49,17 @@ std::string Seconds_Text(double seconds) {
 int Exit_Code(Unit_Outcome outcome) {
     switch (outcome) {
     case Unit_Outcome::Written:
-        return 0;
+        return Exit_Ok;
     case Unit_Outcome::Not_Found:
-        return 3;
+        return Exit_Module_Not_Found;
     case Unit_Outcome::Write_Failed:
-        return 4;
+        return Exit_Write_Failed;
     case Unit_Outcome::Stopped:
-        return 5;
+        return Exit_Stopped;
     case Unit_Outcome::Reset_Not_Acknowledged:
-        return 6;
+        return Exit_Reset_Not_Acknowledged;
     }
-    return 1;
+    return Exit_Failed;
 }
 
 const char* Outcome_Name(Unit_Outcome outcome) {
@@ -84,7 +86,7 @@ void Production_Totals::Add(const Unit_Record& record) {
 
 int Production_Exit_Status(const std::vector<int>& exit_codes) {
     const auto highest = std::max_element(exit_codes.begin(), exit_codes.end());
-    return highest == exit_codes.end() ? 0 : *highest;
+    return highest == exit_codes.end() ? Exit_Ok : *highest;
 }
 
 std::string Json_Record(const Unit_Record& r) {

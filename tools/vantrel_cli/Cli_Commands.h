@@ -1,15 +1,12 @@
 #pragma once
 
+#include "Exit_Status.h"
+
 #include <QCommandLineParser>
 
 #include <optional>
 #include <string>
 #include <vector>
-
-// Exit statuses of every subcommand.
-inline constexpr int Exit_Ok = 0;
-inline constexpr int Exit_Failed = 1; // a file missing or unreadable, an output not written
-inline constexpr int Exit_Usage = 2;  // bad arguments, or an input refused before any work
 
 using Cli_Arguments = std::vector<std::string>;
 

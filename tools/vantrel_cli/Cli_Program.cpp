@@ -25,12 +25,6 @@
 
 namespace {
 
-// Exit statuses of a programming run, beyond the common ones.
-constexpr int Exit_Module_Not_Found = 3;
-constexpr int Exit_Write_Failed = 4;
-constexpr int Exit_Stopped = 5;
-constexpr int Exit_Reset_Not_Acknowledged = 6;
-
 struct Program_Options {
     Compile_Options Compile;
     Production_Options Production;
