@@ -8,11 +8,8 @@
 #include "Steady_Clock.h"
 #include "frm_Tessaro.h"
 
-#include <QColor>
 #include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <deque>
@@ -20,29 +17,23 @@
 #include <memory>
 #include <optional>
 #include <type_traits>
-#include <vector>
 
-// Answers the dialog from a script (cancelled when it runs out) and records how it was asked.
+// Answers each dialog with the next scripted path, cancelled when they run out; records the path
+// each save dialog started from.
 class Scripted_File_Dialog : public File_Dialog {
   public:
     std::deque<std::optional<std::string>> Answers;
-    std::vector<std::pair<std::string, int>> Calls; // filter, preselected filter
-    std::deque<std::optional<std::string>> Save_Answers;
-    std::vector<std::string> Suggested; // the path each save dialog started from
+    std::vector<std::string> Suggested;
 
     std::optional<std::string> Show_Save(const std::string&, int,
                                          const std::string& suggested) override {
         Suggested.push_back(suggested);
-        if (Save_Answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = Save_Answers.front();
-        Save_Answers.pop_front();
-        return answer;
+        return Next();
     }
+    std::optional<std::string> Show_Open(const std::string&, int) override { return Next(); }
 
-    std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override {
-        Calls.emplace_back(filter, filter_index);
+  private:
+    std::optional<std::string> Next() {
         if (Answers.empty()) {
             return std::nullopt;
         }
@@ -52,19 +43,15 @@ class Scripted_File_Dialog : public File_Dialog {
     }
 };
 
-const QColor Blue(0, 0, 255);
-const QColor Red(255, 0, 0);
-
 // One program's windows over fakes of the platform: a scripted unit answering at once over a
 // manual clock, or (with Qt_Serial_Control) the real port, event loop and clock. During_Run looks
 // in from every yield of a run.
 template <typename Port = Scripted_Serial_Control> struct Program_Under_Test {
     static constexpr bool Scripted = std::is_same_v<Port, Scripted_Serial_Control>;
 
-    explicit Program_Under_Test(const Program_Description& program = Vantrel_Program(),
-                                const QString& folder = QStringLiteral(DATA_DIR))
+    explicit Program_Under_Test(const Program_Description& program = Vantrel_Program())
         : data(program) {
-        ws.Folder = folder.toStdString();
+        ws.Folder = DATA_DIR;
         ws.On_Yield = [this](std::uint32_t max_wait_ms) {
             if constexpr (Scripted) {
                 port.Deliver_Next();
@@ -83,9 +70,7 @@ template <typename Port = Scripted_Serial_Control> struct Program_Under_Test {
 
     bool Start() {
         const bool loaded = window->Form_Load();
-        if (loaded) {
-            window->show();
-        }
+        window->show();
         return loaded;
     }
 
@@ -109,8 +94,8 @@ template <typename T = QWidget> T* Control(QObject* window, const char* name) {
 }
 
 // Element `index` of a control array: the controls share the array's name and carry an "index".
-template <typename T = QWidget> T* Element(QObject* root, const QString& name, int index) {
-    for (T* control : root->findChildren<T*>(name)) {
+template <typename T = QWidget> T* Element(QObject* root, const std::string& name, int index) {
+    for (T* control : root->findChildren<T*>(QString::fromStdString(name))) {
         if (control->property("index").toInt() == index) {
             return control;
         }
@@ -133,24 +118,3 @@ inline QString States(QWidget* w) {
 inline const QString Port_Closed = QStringLiteral("10001");
 inline const QString Port_Open = QStringLiteral("01111");
 inline const QString Programming = QStringLiteral("00110");
-
-// What the traffic log shows: one entry per line with its text and the one colour of all its
-// characters (invalid when a line mixes colours).
-struct Shown_Line {
-    QString Text;
-    QColor Colour;
-};
-
-inline std::vector<Shown_Line> Shown_Lines(QWidget* w) {
-    std::vector<Shown_Line> lines;
-    const QTextDocument* log = Control<QTextEdit>(w, "rtb_RS232_SPY")->document();
-    for (QTextBlock block = log->begin(); block.isValid(); block = block.next()) {
-        Shown_Line line{block.text(), QColor()};
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QColor colour = it.fragment().charFormat().foreground().color();
-            line.Colour = it == block.begin() || colour == line.Colour ? colour : QColor();
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
