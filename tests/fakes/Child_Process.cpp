@@ -71,14 +71,3 @@ std::string Child_Process::First_Line(std::chrono::milliseconds limit) const {
     }
     return {};
 }
-
-std::string Copy_Program(const std::filesystem::path& folder, const std::string& program,
-                         const std::map<std::string, std::filesystem::path>& links) {
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path copy = folder / std::filesystem::path(program).filename();
-    std::filesystem::copy_file(program, copy);
-    for (const auto& [link, target] : links) {
-        std::filesystem::create_symlink(target, folder / link);
-    }
-    return copy;
-}

@@ -3,8 +3,6 @@
 #include "Temp_Folder.h"
 
 #include <chrono>
-#include <filesystem>
-#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -35,11 +33,6 @@ class Child_Process {
     pid_t pid_ = -1;
     int status_ = -1;
 };
-
-// A copy of `program` alone in a new `folder`, beside symbolic links named as given (its default
-// bitmaps, present, missing or broken); returns the copy's path.
-std::string Copy_Program(const std::filesystem::path& folder, const std::string& program,
-                         const std::map<std::string, std::filesystem::path>& links);
 
 #ifdef MODULE_SIM_PATH
 // module-sim on a pseudo-terminal, with the given options; Device is the path it printed.
