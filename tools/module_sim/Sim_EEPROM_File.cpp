@@ -3,22 +3,30 @@
 #include "Sim_Unit.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <unistd.h>
 
 std::optional<std::vector<std::uint8_t>> Load_EEPROM(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::cerr << "module-sim: cannot read " << file << "\n";
+    // Type and size first, so that a device or a pipe is refused instead of read without end.
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    const std::uintmax_t size =
+        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(file, ec) : 0;
+    if (!std::filesystem::is_regular_file(status) || ec) {
+        std::cerr << "module-sim: cannot read " << file << ": not a readable regular file\n";
         return std::nullopt;
     }
-    std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (image.size() != Sim_EEPROM_Size) {
-        std::cerr << "module-sim: " << file << " holds " << image.size()
-                  << " bytes, an EEPROM image holds " << Sim_EEPROM_Size << "\n";
+    if (size != Sim_EEPROM_Size) {
+        std::cerr << "module-sim: " << file << " holds " << size << " bytes, an EEPROM image holds "
+                  << Sim_EEPROM_Size << "\n";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> image(Sim_EEPROM_Size);
+    std::ifstream in(file, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(size))) {
+        std::cerr << "module-sim: cannot read " << file << "\n";
         return std::nullopt;
     }
     return image;
