@@ -85,7 +85,7 @@ TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lo
         {"megabytes in reply", &RS232_Link::Find_Module,
          [](const std::string&, std::size_t) { return Bursts{std::string(1 << 20, '\x87')}; },
          nullptr, false, 3, "3",
-         Detection_Line + Log_Line(std::string(64, '\x87')).substr(0, 382) +
+         Detection_Line + Log_Line(std::string(64, '\x87')).substr(0, 64 * 6 - 2) +
              " ... (+1048512 bytes)\r\n",
          Not_Found, 0},
         // Longer acknowledgements are judged on their first three bytes; bytes arriving between
