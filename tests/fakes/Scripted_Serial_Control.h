@@ -3,6 +3,7 @@
 #include "Frames.h"
 #include "Serial_Control.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <set>
@@ -12,8 +13,8 @@
 
 // The reply of a unit that accepts `request`, in one piece.
 inline std::string Valid_Answer(const std::string& request) {
-    return With_Checksum(request[0] == Bytes("87")[0] ? Bytes("87 04 41 42 43 44")
-                                                      : std::string{request[0], 0});
+    return With_Checksum(request[0] == '\x87' ? Bytes("87 04 41 42 43 44")
+                                              : request.substr(0, 1) + '\0');
 }
 inline std::vector<std::string> Answer_All(const std::string& request, std::size_t) {
     return {Valid_Answer(request)};
@@ -22,7 +23,7 @@ inline std::vector<std::string> Answer_All(const std::string& request, std::size
 // A serial control whose far end is a script: it records every frame written and answers each
 // with the bursts its responder returns, one burst per receive event, handed over by
 // Deliver_Next (which a test calls from inside the window system's yield). Its ports keep their
-// numbers, as COM numbers do: port n is the device Fake_Device(n) and opens while n is in Ports
+// numbers, as COM numbers do: port n is the device "/dev/ttyFAKEn" and opens while n is in Ports
 // and not in Busy.
 class Scripted_Serial_Control : public Serial_Control {
   public:
@@ -40,8 +41,6 @@ class Scripted_Serial_Control : public Serial_Control {
     std::vector<int> Opened;           // port numbers, one per successful opening
     std::vector<std::string> Settings; // every setting applied, marked when the port was closed
 
-    static std::string Fake_Device(int number) { return "/dev/ttyFAKE" + std::to_string(number); }
-
     // Raises one receive event with the next pending burst; false when nothing is pending.
     bool Deliver_Next() {
         if (Pending.empty() || !Open) {
@@ -53,13 +52,6 @@ class Scripted_Serial_Control : public Serial_Control {
         return true;
     }
 
-    void Raise(std::int16_t code) {
-        event_ = code;
-        if (handler_) {
-            handler_();
-        }
-    }
-
     // The adapter is pulled: the port closes itself and reports it.
     void Lose_Port() {
         Open = false;
@@ -68,21 +60,17 @@ class Scripted_Serial_Control : public Serial_Control {
     }
 
     std::size_t Count(std::uint8_t command) const {
-        std::size_t n = 0;
-        for (const auto& frame : Frames) {
-            n += static_cast<std::uint8_t>(frame[0]) == command ? 1 : 0;
-        }
-        return n;
+        return std::count_if(Frames.begin(), Frames.end(),
+                             [command](const std::string& f) { return f[0] == char(command); });
     }
 
     std::vector<Port_Entry> Available_Ports() override {
         std::vector<Port_Entry> ports;
         for (int number : Ports) {
-            Port_Entry port;
+            Port_Entry& port = ports.emplace_back();
             port.Number = number;
-            port.Device = Fake_Device(number);
+            port.Device = Device_Of(number);
             port.Description = "fake port";
-            ports.push_back(port);
         }
         return ports;
     }
@@ -94,15 +82,13 @@ class Scripted_Serial_Control : public Serial_Control {
     void Set_Port_Device(const std::string& device) override { device_ = device; }
     bool Set_PortOpen(bool open) override {
         if (open && !Open) {
-            int number = 0;
-            for (int n : Ports) {
-                number = Fake_Device(n) == device_ ? n : number;
-            }
-            if (number == 0 || Busy.count(number)) {
-                failure_ = number == 0 ? Port_Failure::Not_Found : Port_Failure::In_Use;
+            const auto listed = std::find_if(Ports.begin(), Ports.end(),
+                                             [this](int n) { return Device_Of(n) == device_; });
+            if (listed == Ports.end() || Busy.count(*listed)) {
+                failure_ = listed == Ports.end() ? Port_Failure::Not_Found : Port_Failure::In_Use;
                 return false;
             }
-            Opened.push_back(number);
+            Opened.push_back(*listed);
         }
         Open = open;
         return true;
@@ -121,10 +107,8 @@ class Scripted_Serial_Control : public Serial_Control {
 
     void Output(const std::string& bytes) override {
         Frames.push_back(bytes);
-        if (Responder) {
-            for (auto& burst : Responder(bytes, Frames.size() - 1)) {
-                Pending.push_back(std::move(burst));
-            }
+        for (auto& burst : Responder ? Responder(bytes, Frames.size() - 1) : Bursts{}) {
+            Pending.push_back(std::move(burst));
         }
     }
     std::string Input() override { return std::exchange(waiting_, std::string()); }
@@ -132,6 +116,15 @@ class Scripted_Serial_Control : public Serial_Control {
     void Set_OnComm(std::function<void()> handler) override { handler_ = std::move(handler); }
 
   private:
+    using Bursts = std::vector<std::string>;
+    static std::string Device_Of(int number) { return "/dev/ttyFAKE" + std::to_string(number); }
+    void Raise(std::int16_t code) {
+        event_ = code;
+        if (handler_) {
+            handler_();
+        }
+    }
+
     std::int16_t port_ = 1;
     std::string device_;
     Port_Failure failure_ = Port_Failure::None;

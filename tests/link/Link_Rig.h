@@ -17,12 +17,10 @@
 // runs the test's hook, then delivers one pending burst; when nothing is pending the clock jumps
 // to the next timed burst within the wait the link allowed, or by the whole wait, as a blocking
 // yield would.
-class Link_Rig : public ::testing::Test {
-  protected:
+struct Link_Rig {
     Link_Rig() {
         port.Open = true;
         ws.On_Yield = [this](std::uint32_t wait) {
-            Waits.push_back(wait);
             if (Hook) {
                 Hook();
             }
@@ -40,12 +38,13 @@ class Link_Rig : public ::testing::Test {
         };
     }
 
-    // The one message shown: the link's failure text after its common first line.
-    void Expect_Failure(const std::string& step) {
-        ASSERT_EQ(ws.Messages.size(), 1u);
-        EXPECT_EQ(ws.Messages[0].Text, "Comunicazione seriale interrotta.\r\n" + step);
-        EXPECT_EQ(ws.Messages[0].Title, "ERROR RS232");
-        EXPECT_EQ(ws.Messages[0].Icon, Message_Icon::Critical);
+    // Every message shown: title, whether critical, and text.
+    std::string Shown() const {
+        std::string shown;
+        for (const auto& m : ws.Messages) {
+            shown += m.Title + (m.Icon == Message_Icon::Critical ? " (critical): " : ": ") + m.Text;
+        }
+        return shown;
     }
 
     Program_Data data{Vantrel_Program()};
@@ -55,10 +54,14 @@ class Link_Rig : public ::testing::Test {
     Recording_View view;
     RS232_Link link{data, port, ws, clock, view};
     std::function<void()> Hook;
-    std::vector<std::uint32_t> Waits;
     std::multimap<std::uint32_t, std::string> Timed; // bursts that arrive at a clock time
 };
 
-inline const std::string Not_Found = "Impossibile trovare il modulo, verificare la connessione!";
-inline const std::string Write_Failed = "Scrittura EEPROM I2C fallita!";
-inline const std::string Reset_Failed = "Impossibile resettare PIC!";
+class Link_Test : public Link_Rig, public ::testing::Test {};
+
+inline const std::string Link_Failure =
+    "ERROR RS232 (critical): Comunicazione seriale interrotta.\r\n";
+inline const std::string Not_Found =
+    Link_Failure + "Impossibile trovare il modulo, verificare la connessione!";
+inline const std::string Write_Failed = Link_Failure + "Scrittura EEPROM I2C fallita!";
+inline const std::string Reset_Failed = Link_Failure + "Impossibile resettare PIC!";
