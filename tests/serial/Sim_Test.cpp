@@ -66,8 +66,8 @@ class Raw_Port {
 // A full run's bytes are covered end to end with vantrel-cli; here the faults module-sim plays
 // and the requests it must not answer.
 TEST(Module_Sim, Answers_Corrupts_And_Ignores_Requests_As_Told) {
-    Child_Process refused(MODULE_SIM_PATH, {"--pty", "--load", "/dev/null"});
-    EXPECT_EQ(refused.Wait(5s), 2) << "an image of the wrong size";
+    Child_Process refused(MODULE_SIM_PATH, {"--pty", "--load", "/dev/zero"});
+    EXPECT_EQ(refused.Wait(5s), 2) << "a device is not an image";
 
     Temp_Folder folder("sim");
     Write_File(folder / "start.bin", std::string(65536, '\xEE'));
