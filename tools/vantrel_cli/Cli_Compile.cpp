@@ -31,25 +31,17 @@ bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image)
 } // namespace
 
 int Run_Compile(const Cli_Arguments& args) {
-    QCommandLineParser parser;
-    Add_Compile_Options(parser);
-    parser.addOption({QStringLiteral("o"), QStringLiteral("the image file to write; - for stdout"),
-                      QStringLiteral("OUT")});
-    if (const auto status = Parse_Arguments(parser, args)) {
-        return *status;
-    }
     Compile_Options options;
-    std::string error;
-    if (!Read_Compile_Options(parser, options, error)) {
-        return Usage_Error(error);
-    }
-    const std::string out = Value(parser, QStringLiteral("o"));
-    if (out.empty()) {
-        return Usage_Error("no output file: -o OUT is required");
-    }
-    if (const int status = Complete_Compile_Options(options); status != Exit_Ok) {
+    std::string out;
+    if (const int status = Parse_Compile_Into(
+            args,
+            {QStringLiteral("o"), QStringLiteral("the image file to write; - for stdout"),
+             QStringLiteral("OUT")},
+            "no output file: -o OUT is required", options, out);
+        status != Exit_Ok) {
         return status;
     }
+    std::string error;
     if (out != "-" && !Output_File_Allowed(out, error)) {
         std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;

@@ -7,25 +7,17 @@
 #include <iostream>
 
 int Run_Config(const Cli_Arguments& args) {
-    QCommandLineParser parser;
-    Add_Compile_Options(parser);
-    parser.addOption({QStringLiteral("save"), QStringLiteral("the configuration file to write"),
-                      QStringLiteral("FILE")});
-    if (const auto status = Parse_Arguments(parser, args)) {
-        return *status;
-    }
     Compile_Options options;
-    std::string error;
-    if (!Read_Compile_Options(parser, options, error)) {
-        return Usage_Error(error);
-    }
-    const std::string save = Value(parser, QStringLiteral("save"));
-    if (save.empty()) {
-        return Usage_Error("no configuration file: --save FILE is required");
-    }
-    if (const int status = Complete_Compile_Options(options); status != Exit_Ok) {
+    std::string save;
+    if (const int status = Parse_Compile_Into(
+            args,
+            {QStringLiteral("save"), QStringLiteral("the configuration file to write"),
+             QStringLiteral("FILE")},
+            "no configuration file: --save FILE is required", options, save);
+        status != Exit_Ok) {
         return status;
     }
+    std::string error;
 
     // The slots go through the checks of a compile, so a configuration written here opens in
     // the window without a refused slot.

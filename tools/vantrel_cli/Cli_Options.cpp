@@ -115,6 +115,26 @@ bool Compile_Options_Given(const QCommandLineParser& parser) {
     return false;
 }
 
+int Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
+                       const std::string& missing, Compile_Options& options,
+                       std::string& output_value) {
+    QCommandLineParser parser;
+    Add_Compile_Options(parser);
+    parser.addOption(output);
+    if (const auto status = Parse_Arguments(parser, args)) {
+        return *status;
+    }
+    std::string error;
+    if (!Read_Compile_Options(parser, options, error)) {
+        return Usage_Error(error);
+    }
+    output_value = Value(parser, output.names().front());
+    if (output_value.empty()) {
+        return Usage_Error(missing);
+    }
+    return Complete_Compile_Options(options);
+}
+
 const Program_Description& Program_For(const Compile_Options& options) {
     return options.Oled ? Quorrin_Program() : Vantrel_Program();
 }

@@ -49,6 +49,13 @@ bool Compile_Options_Given(const QCommandLineParser& parser);
 // reason (a malformed or refused configuration, a contradiction) is printed.
 int Complete_Compile_Options(Compile_Options& options);
 
+// The opening of a command that compiles into one file: the compile options and `output` are
+// parsed, read and completed, and `output` is required (`missing` says so). Exit_Ok with its value
+// in `output_value`, or the status the command ends with, its reason printed.
+int Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
+                       const std::string& missing, Compile_Options& options,
+                       std::string& output_value);
+
 const Program_Description& Program_For(const Compile_Options& options);
 
 // Fills the slots from the defaults, then puts each chosen file through the name test and the
