@@ -24,7 +24,12 @@ Scripted_Serial_Control::Responder_Function Except(std::map<std::size_t, Bursts>
 
 } // namespace
 
-TEST_F(Link_Test, Log_Shows_The_Request_In_Blue_And_The_Reply_In_Red) {
+// Bytes that come while no reply is awaited belong to no request: dropped and counted.
+TEST_F(Link_Test, Stray_Bytes_Are_Dropped_And_The_Log_Shows_Request_In_Blue_Reply_In_Red) {
+    port.Pending.push_back(Bytes("87 04 41"));
+    port.Deliver_Next();
+    EXPECT_EQ(link.Statistics().Discarded_Bytes, 3u);
+    EXPECT_TRUE(data.Rx_Buffer.empty());
     port.Responder = Answer_All;
     EXPECT_TRUE(link.Find_Module());
     EXPECT_EQ(view.Colours, (std::vector<Recording_View::Colouring>{{18, 42, 255}}));
