@@ -9,7 +9,6 @@
 
 #include <charconv>
 #include <iostream>
-#include <optional>
 #include <utility>
 
 namespace {
@@ -25,13 +24,26 @@ const Names<Dither_Method> Dither_Names{{"none", Dither_Method::None},
                                         {"atkinson", Dither_Method::Atkinson},
                                         {"bayer", Dither_Method::Bayer}};
 
-template <typename T> std::optional<T> By_Name(const Names<T>& names, const std::string& text) {
-    for (const auto& [name, value] : names) {
-        if (text == name) {
-            return value;
-        }
+// A choice by name such as --scale, left as it is when the option is not given. False, with the
+// names it takes in `error`, for a name it does not know.
+template <typename T>
+bool Read_Choice(const QCommandLineParser& parser, const char* option, const Names<T>& names,
+                 T& choice, std::string& error) {
+    if (!parser.isSet(QString::fromLatin1(option))) {
+        return true;
     }
-    return std::nullopt;
+    const std::string value = Value(parser, QString::fromLatin1(option));
+    std::string known;
+    for (auto at = names.begin(); at != names.end(); ++at) {
+        if (value == at->first) {
+            choice = at->second;
+            return true;
+        }
+        known += at == names.begin() ? "" : at + 1 == names.end() ? " or " : ", ";
+        known += at->first;
+    }
+    error = "--" + std::string(option) + " '" + value + "' is not " + known;
+    return false;
 }
 
 const Model_Descriptor* Model_By_Code(const std::string& code) {
@@ -57,23 +69,9 @@ bool Read(const QCommandLineParser& parser, Convert_Request& request, std::strin
     request.Out = Value(parser, QStringLiteral("o"));
     request.Options.Invert = parser.isSet(QStringLiteral("invert"));
     const std::string model = Value(parser, QStringLiteral("model"));
-    if (parser.isSet(QStringLiteral("scale"))) {
-        const std::string value = Value(parser, QStringLiteral("scale"));
-        const auto scale = By_Name(Scale_Names, value);
-        if (!scale) {
-            error = "--scale '" + value + "' is not fit, fill, stretch or none";
-            return false;
-        }
-        request.Options.Scale = *scale;
-    }
-    if (parser.isSet(QStringLiteral("dither"))) {
-        const std::string value = Value(parser, QStringLiteral("dither"));
-        const auto dither = By_Name(Dither_Names, value);
-        if (!dither) {
-            error = "--dither '" + value + "' is not none, floyd-steinberg, atkinson or bayer";
-            return false;
-        }
-        request.Options.Dither = *dither;
+    if (!Read_Choice(parser, "scale", Scale_Names, request.Options.Scale, error) ||
+        !Read_Choice(parser, "dither", Dither_Names, request.Options.Dither, error)) {
+        return false;
     }
     if (parser.isSet(QStringLiteral("threshold"))) {
         const std::string value = Value(parser, QStringLiteral("threshold"));
