@@ -61,12 +61,18 @@ bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t le
            Frame_Checksum(received.substr(0, length - 1)) == Byte_At(received, length - 1);
 }
 
-std::size_t Replies_Heard(std::string_view received, std::uint8_t command, std::size_t length) {
+std::size_t Take_Valid_Replies(std::string& received, std::uint8_t command, std::size_t length) {
     std::size_t replies = 0;
-    while ((replies + 1) * length <= received.size() &&
-           Byte_At(received, replies * length) == command) {
-        ++replies;
+    std::size_t at = 0;
+    while (length > 0 && at + length <= received.size()) {
+        if (Reply_Valid(std::string_view(received).substr(at), command, length)) {
+            ++replies;
+            at += length;
+        } else {
+            ++at;
+        }
     }
+    received.erase(0, at);
     return replies;
 }
 

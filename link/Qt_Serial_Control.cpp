@@ -11,6 +11,7 @@
 
 #ifndef Q_OS_WIN
 #include <poll.h>
+#include <sys/ioctl.h>
 #endif
 
 namespace {
@@ -186,6 +187,21 @@ void Qt_Serial_Control::Output(const std::string& bytes) {
 std::string Qt_Serial_Control::Input() {
     const QByteArray bytes = port_.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::size_t Qt_Serial_Control::Discard_Input() {
+    if (!port_.isOpen()) {
+        return 0;
+    }
+    auto waiting = static_cast<std::size_t>(port_.bytesAvailable());
+#ifndef Q_OS_WIN
+    int unread = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &unread) == 0 && unread > 0) {
+        waiting += static_cast<std::size_t>(unread);
+    }
+#endif
+    port_.clear(QSerialPort::Input);
+    return waiting;
 }
 
 void Qt_Serial_Control::Raise(std::int16_t event) {

@@ -33,6 +33,7 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
 
     void Output(const std::string& bytes) override;
     std::string Input() override;
+    std::size_t Discard_Input() override;
     std::int16_t CommEvent() const override { return comm_event_; }
 
     void Set_OnComm(std::function<void()> handler) override { on_comm_ = std::move(handler); }

@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <charconv>
 
+namespace {
+
+std::uint32_t Time_Left(std::uint32_t elapsed, std::uint32_t period) {
+    return period - std::min(elapsed, period);
+}
+
+} // namespace
+
 RS232_Link::RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
                        Millisecond_Clock& clock, Link_View& view)
     : data_(data), port_(port), ws_(ws), clock_(clock), view_(view) {
@@ -49,6 +57,9 @@ bool RS232_Link::Find_Module() {
     view_.Set_Counter_Text(Link_View::Counter::Received, "0");
     view_.Set_Log_Text("");
     view_.Set_Progress(0);
+    // Bytes already waiting when the run starts (the late reply to a run that ended mid-way)
+    // answer none of this run's requests.
+    stats_.Discarded_Bytes += port_.Discard_Input();
     const Step_Rules rules{Find_Module_Reply_Length, false, true, false, Find_Module_Failure};
     return Exchange(Find_Module_Request(), rules) == Step_Result::Answered;
 }
@@ -97,25 +108,33 @@ void RS232_Link::Log_Received(const std::string& frame, std::size_t received) {
 
 RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules) {
     ++stats_.Requests;
-    // A reply carries nothing of its request, and the unit answers every request it hears in
-    // turn: after a time-out the reply to an earlier attempt can still come, and must not be
-    // taken for the next request's. Every attempt whose wait did not hear a whole reply owes one.
+    // A reply names no request, and the unit answers every request it hears, in turn: an attempt
+    // whose wait heard no valid reply may still be answered, late, and that reply must not be
+    // taken for the next request's. Each such attempt owes one reply.
     const auto command = static_cast<std::uint8_t>(request[0]);
-    std::size_t replies = 0;
     for (int attempt = 0; attempt < Max_Attempts; ++attempt) {
         if (attempt > 0) {
             ++stats_.Retries;
         }
-        const Attempt_Result result = Attempt(request, rules);
-        replies += Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length);
-        switch (result) {
+        switch (Attempt(request, rules)) {
         case Attempt_Result::Valid: {
-            const auto sent = static_cast<std::size_t>(attempt) + 1;
-            if (rules.Drains_Late_Replies && sent > replies &&
-                Drain_Late_Replies(command, sent - replies, rules) == Wait_End::Interrupted) {
-                return Step_Result::Interrupted;
+            const auto owed = static_cast<std::size_t>(attempt);
+            if (!rules.Drains_Late_Replies || owed == 0) {
+                return Step_Result::Answered;
             }
-            return Step_Result::Answered;
+            switch (Await_Owed_Replies(command, owed, rules)) {
+            case Wait_End::Done:
+                return Step_Result::Answered;
+            case Wait_End::Interrupted:
+                return Step_Result::Interrupted;
+            case Wait_End::Port_Gone:
+                port_lost_ = true;
+                break;
+            case Wait_End::Unsettled:
+                break;
+            }
+            Report_Failure(rules.Failure_Text);
+            return Step_Result::Failed;
         }
         case Attempt_Result::Invalid:
             break;
@@ -141,12 +160,14 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
         return Attempt_Result::Port_Gone;
     }
     port_.Output(request);
+    request_sent_at_ = clock_.timeGetTime();
     stats_.Bytes_Sent += request.size();
     Increment_Counter(Link_View::Counter::Sent);
     Log_Sent(request);
 
     switch (Wait_For_Bytes(rules.Reply_Length, rules.Polls_Stop)) {
     case Wait_End::Done:
+    case Wait_End::Unsettled:
         break;
     case Wait_End::Interrupted:
         return Attempt_Result::Interrupted;
@@ -167,11 +188,25 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
     return Attempt_Result::Invalid;
 }
 
-RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_stop) {
+void RS232_Link::Begin_Wait() {
     data_.Rx_Count = 0;
     data_.Rx_Buffer.clear();
     received_ = 0;
     awaiting_reply_ = true;
+}
+
+RS232_Link::Wait_End RS232_Link::Interruption(bool polls_stop) const {
+    if (abort_) {
+        return Wait_End::Interrupted;
+    }
+    if (!port_.PortOpen()) {
+        return Wait_End::Port_Gone;
+    }
+    return polls_stop && data_.Stop_Request ? Wait_End::Interrupted : Wait_End::Done;
+}
+
+RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_stop) {
+    Begin_Wait();
     const std::uint32_t start = clock_.timeGetTime();
     std::uint32_t elapsed = 0;
     Wait_End end = Wait_End::Done;
@@ -179,16 +214,8 @@ RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_s
         // Handing the remaining time to the yield lets it block until a byte or the deadline
         // instead of spinning through the wait.
         ws_.Yield(std::max<std::uint32_t>(Reply_Timeout_Ms - elapsed, 1));
-        if (abort_) {
-            end = Wait_End::Interrupted;
-            break;
-        }
-        if (!port_.PortOpen()) {
-            end = Wait_End::Port_Gone;
-            break;
-        }
-        if (polls_stop && data_.Stop_Request) {
-            end = Wait_End::Interrupted;
+        end = Interruption(polls_stop);
+        if (end != Wait_End::Done) {
             break;
         }
         if (data_.Rx_Count >= length) {
@@ -204,11 +231,51 @@ RS232_Link::Wait_End RS232_Link::Wait_For_Bytes(std::size_t length, bool polls_s
     return end;
 }
 
-RS232_Link::Wait_End RS232_Link::Drain_Late_Replies(std::uint8_t command, std::size_t owed,
+RS232_Link::Wait_End RS232_Link::Await_Owed_Replies(std::uint8_t command, std::size_t owed,
                                                     const Step_Rules& rules) {
-    const Wait_End end = Wait_For_Bytes(owed * rules.Reply_Length, rules.Polls_Stop);
-    stats_.Late_Replies += static_cast<int>(
-        std::min(owed, Replies_Heard(data_.Rx_Buffer, command, rules.Reply_Length)));
+    Begin_Wait();
+    const std::uint32_t start = clock_.timeGetTime();
+    std::uint32_t quiet_since = start;
+    std::size_t seen = 0;
+    std::size_t heard = 0;
+    Wait_End end = Wait_End::Done;
+    for (;;) {
+        // Unsigned subtraction gives the true intervals across a wrap of the 32-bit clock.
+        const std::uint32_t now = clock_.timeGetTime();
+        const std::uint32_t settled_in =
+            std::max(Time_Left(now - quiet_since, Owed_Reply_Quiet_Ms),
+                     Time_Left(now - request_sent_at_, Owed_Reply_Allowance_Ms));
+        ws_.Yield(std::max<std::uint32_t>(
+            std::min(settled_in, Time_Left(now - start, Owed_Reply_Limit_Ms)), 1));
+        end = Interruption(rules.Polls_Stop);
+        if (end != Wait_End::Done) {
+            break;
+        }
+        const std::uint32_t after = clock_.timeGetTime();
+        // Any byte, stray ones too, shows the line is not settled yet.
+        if (received_ != seen) {
+            seen = received_;
+            quiet_since = after;
+        }
+        const std::size_t before = data_.Rx_Buffer.size();
+        const std::size_t replies =
+            Take_Valid_Replies(data_.Rx_Buffer, command, rules.Reply_Length);
+        heard += replies;
+        stats_.Discarded_Bytes += before - data_.Rx_Buffer.size() - replies * rules.Reply_Length;
+        data_.Rx_Count = static_cast<std::uint8_t>(data_.Rx_Buffer.size());
+        if (heard >= owed || (after - quiet_since >= Owed_Reply_Quiet_Ms &&
+                              after - request_sent_at_ >= Owed_Reply_Allowance_Ms)) {
+            break;
+        }
+        // A line that does not settle could still be carrying an owed reply, which the next
+        // block would take for its own.
+        if (after - start >= Owed_Reply_Limit_Ms) {
+            end = Wait_End::Unsettled;
+            break;
+        }
+    }
+    awaiting_reply_ = false;
+    stats_.Late_Replies += static_cast<int>(std::min(heard, owed));
     return end;
 }
 

@@ -19,9 +19,10 @@ std::string Write_Block_Request(const std::vector<std::uint8_t>& eeprom_image, s
 std::string Reset_PIC_Request();
 // At least `length` bytes, the echo in byte 0 and the checksum in byte length-1.
 bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t length);
-// How many whole replies of `length` bytes with the echo of `command` `received` begins with,
-// valid or not: each answers one request.
-std::size_t Replies_Heard(std::string_view received, std::uint8_t command, std::size_t length);
+// Counts the valid replies in `received`, wherever they start, and removes them with every byte
+// before and between them; what is left may still become a reply. Bytes that form no valid reply
+// are stray: they answer nothing.
+std::size_t Take_Valid_Replies(std::string& received, std::uint8_t command, std::size_t length);
 // "0x87; 0x00; 0x78\r\n"
 std::string Log_Line(std::string_view frame);
 // The log line of a reply of which `received` bytes arrived and `kept` holds the first: past
@@ -84,8 +85,8 @@ class RS232_Link {
     enum class Step_Result { Answered, Failed, Interrupted };
     // How one attempt of a request ended.
     enum class Attempt_Result { Valid, Invalid, Interrupted, Port_Gone };
-    // How a wait for received bytes ended.
-    enum class Wait_End { Done, Interrupted, Port_Gone };
+    // How a wait for received bytes ended; Unsettled: the line never fell silent.
+    enum class Wait_End { Done, Interrupted, Port_Gone, Unsettled };
     struct Step_Rules {
         std::size_t Reply_Length;
         bool Polls_Stop;
@@ -98,10 +99,16 @@ class RS232_Link {
 
     Step_Result Exchange(const std::string& request, const Step_Rules& rules);
     Attempt_Result Attempt(const std::string& request, const Step_Rules& rules);
+    // Empties Rx_Buffer and starts taking received bytes into it.
+    void Begin_Wait();
+    // Why a wait must end now, or Done when it may go on.
+    Wait_End Interruption(bool polls_stop) const;
     // Empties Rx_Buffer and collects bytes until it holds `length`, or for Reply_Timeout_Ms.
     Wait_End Wait_For_Bytes(std::size_t length, bool polls_stop);
-    // Waits out the replies still owed to earlier attempts of a request just answered.
-    Wait_End Drain_Late_Replies(std::uint8_t command, std::size_t owed, const Step_Rules& rules);
+    // Waits for the `owed` valid replies still due to earlier attempts of a request just
+    // answered, or until the line has settled (see Owed_Reply_Quiet_Ms): only then can the next
+    // request's reply be told from them.
+    Wait_End Await_Owed_Replies(std::uint8_t command, std::size_t owed, const Step_Rules& rules);
     void Report_Failure(const char* failure_text);
     void Increment_Counter(Link_View::Counter which);
 
@@ -114,6 +121,7 @@ class RS232_Link {
     bool port_lost_ = false;
     bool awaiting_reply_ = false;
     std::size_t received_ = 0; // bytes received since Rx_Buffer was last emptied
+    std::uint32_t request_sent_at_ = 0;
     std::function<void()> port_lost_handler_;
     Link_Statistics stats_;
 };

@@ -16,6 +16,14 @@ inline constexpr std::size_t Block_Size = 128;
 inline constexpr std::size_t Block_Count = 65536 / Block_Size;
 inline constexpr std::size_t Write_Request_Length = 2 + 4 + Block_Size + 1;
 
+// After a block acknowledged on a retry, the replies its earlier attempts may still get are
+// awaited until the line has been silent for Owed_Reply_Quiet_Ms and the block's last request
+// left Owed_Reply_Allowance_Ms ago, so a reply up to that late is never taken for the next
+// block's. A line that has not settled after Owed_Reply_Limit_Ms fails the block.
+inline constexpr std::uint32_t Owed_Reply_Quiet_Ms = 3000;
+inline constexpr std::uint32_t Owed_Reply_Allowance_Ms = 6000;
+inline constexpr std::uint32_t Owed_Reply_Limit_Ms = 9000;
+
 inline constexpr std::size_t Find_Module_Reply_Length = 7;
 inline constexpr std::size_t Acknowledge_Length = 3;
 // Rx_Buffer keeps at most what Rx_Count can count; a reply is far shorter.

@@ -43,6 +43,9 @@ class Serial_Control {
 
     virtual void Output(const std::string& bytes) = 0;
     virtual std::string Input() = 0;
+    // Drops what has arrived on the open port and not been read yet, the system's buffers
+    // included; returns how many bytes that was, as far as the system tells.
+    virtual std::size_t Discard_Input() = 0;
     virtual std::int16_t CommEvent() const = 0;
 
     // Called on the user-interface thread, inside a yield, for each OnComm event.

@@ -112,6 +112,14 @@ class Scripted_Serial_Control : public Serial_Control {
         }
     }
     std::string Input() override { return std::exchange(waiting_, std::string()); }
+    std::size_t Discard_Input() override {
+        std::size_t dropped = std::exchange(waiting_, std::string()).size();
+        for (const auto& burst : Pending) {
+            dropped += burst.size();
+        }
+        Pending.clear();
+        return dropped;
+    }
     std::int16_t CommEvent() const override { return event_; }
     void Set_OnComm(std::function<void()> handler) override { handler_ = std::move(handler); }
 
