@@ -93,6 +93,14 @@ TEST(Cli_Program, EveryOutcomeExitsWithItsStatus) {
          0, {"written and reset: 512 blocks, 2 retries"}, {2, 513, 1}, compiled},
         {{}, {"--image", folder / "ready.bin"}, 0, {"512 blocks, 0 retries"}, {1, 512, 1}, ready,
          Number},
+        // Block 9's first acknowledgement is overtaken by its retry's, which stray bytes follow,
+        // and block 10's first request is lost: the late one must not pass for block 10's.
+        {{"--held-ack", "9:3300", "--stray-after", "write:11:5AA53C:1", "--lose-block", "10"},
+         {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
+         {1, 514, 1}, ready},
+        {{"--held-ack", "9:3300", "--stray-after", "write:11:041234", "--lose-block", "10"},
+         {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
+         {1, 514, 1}, ready},
         // The one run that waits out real time-outs.
         {{"--mute", "find"}, {"--verbose"}, 3,
          {interrupted + "Impossibile trovare il modulo, verificare la connessione!",

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <functional>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +55,36 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
     EXPECT_TRUE(line == sent) << line.size() << " of " << sent.size() << " bytes";
     EXPECT_TRUE(control.PortOpen()) << control.Last_Error();
     EXPECT_EQ(lost, 0);
+    control.Set_PortOpen(false);
+    ::close(master);
+}
+
+// What waits on the line when a run starts, read by the control already or still with the
+// system, is dropped and counted; what comes after it is read.
+TEST(Qt_Serial_Control, Discards_Input_Waiting_In_Its_Buffer_And_The_System_s) {
+    Qt_Serial_Control control;
+    int received = 0;
+    control.Set_OnComm([&] { received += control.CommEvent() == comEvReceive; });
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    control.Set_Port_Device(::ptsname(master));
+    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    ASSERT_EQ(::write(master, "\x87\x04\x41", 3), 3);
+    EXPECT_TRUE(Wait_For([&] { return received > 0; }));
+    // A second opening of the line shows when the bytes have reached it, without reading them.
+    const int line = ::open(::ptsname(master), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    ASSERT_EQ(::write(master, "\x42\x43\x44\x6A", 4), 4);
+    pollfd arrived{line, POLLIN, 0};
+    ASSERT_EQ(::poll(&arrived, 1, 3000), 1);
+    ::close(line);
+    EXPECT_EQ(control.Discard_Input(), 7u);
+    ASSERT_EQ(::write(master, "\x04\x00\xFB", 3), 3);
+    std::string after;
+    EXPECT_TRUE(Wait_For([&] {
+        after += control.Input();
+        return after.size() >= 3;
+    }));
+    EXPECT_EQ(after, Bytes("04 00 FB"));
     control.Set_PortOpen(false);
     ::close(master);
 }

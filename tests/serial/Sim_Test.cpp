@@ -66,8 +66,16 @@ class Raw_Port {
 // A full run's bytes are covered end to end with vantrel-cli; here the faults module-sim plays
 // and the requests it must not answer.
 TEST(Module_Sim, Answers_Corrupts_And_Ignores_Requests_As_Told) {
-    Child_Process refused(MODULE_SIM_PATH, {"--pty", "--load", "/dev/zero"});
-    EXPECT_EQ(refused.Wait(5s), 2) << "a device is not an image";
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"--load", "/dev/zero"}, // a device is not an image
+                                               {"--stray-after", "write:1:5AA"},
+                                               {"--stray-after", "write:0:5A"},
+                                               {"--stray-after", "write:1:5A:x"},
+                                               {"--held-ack", "512:100"},
+                                               {"--random-faults", "1:101"}}) {
+        Child_Process refused(MODULE_SIM_PATH, {"--pty", bad[0], bad[1]});
+        EXPECT_EQ(refused.Wait(5s), 2) << bad[0] << " " << bad[1];
+    }
 
     Temp_Folder folder("sim");
     Write_File(folder / "start.bin", std::string(65536, '\xEE'));
@@ -109,6 +117,21 @@ TEST(Module_Sim, Answers_Corrupts_And_Ignores_Requests_As_Told) {
         stored.replace(block * 128, 128, 128, char(block + 1));
     }
     EXPECT_TRUE(Read_File(folder / "dump.bin") == stored.replace(0, 128, 128, '\0'));
+}
+
+// A held-up acknowledgement is overtaken by the later ones; stray bytes follow a reply in its
+// own write or later; a lost request is neither stored nor answered, its repeat is.
+TEST(Module_Sim, Plays_Line_Faults_Around_Its_Replies) {
+    Simulated_Unit sim({"--held-ack", "0:1000", "--stray-after", "write:2:04AA", "--stray-after",
+                        "write:3:5AA53C:100", "--lose-block", "3"});
+    Raw_Port port(sim.Device);
+    const auto block = [](unsigned k) { return Write_Frame(k * 128, std::string(128, '\1')); };
+    EXPECT_EQ(port.Ignored(block(0)), "");
+    EXPECT_EQ(port.Ask(block(1), 5), Write_Ack + Bytes("04 AA"));
+    EXPECT_EQ(port.Ask(block(2), 6), Write_Ack + Bytes("5A A5 3C"));
+    EXPECT_EQ(port.Ask("", 3), Write_Ack) << "the held acknowledgement comes last";
+    EXPECT_EQ(port.Ignored(block(3)), "");
+    EXPECT_EQ(port.Ask(block(3)), Write_Ack);
 }
 
 TEST(Module_Sim, Is_Listed_While_Running_And_Gone_After_Exit) {

@@ -53,6 +53,42 @@ std::optional<Sim_Reply_Fault> Parse_Command_Count(const std::string& text, bool
     return Sim_Reply_Fault{*command, static_cast<int>(*nth)};
 }
 
+std::optional<std::string> Parse_Hex_Bytes(const std::string& text) {
+    if (text.empty() || text.size() % 2 != 0 || text.size() > 512) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        if (!std::isxdigit(static_cast<unsigned char>(text[i])) ||
+            !std::isxdigit(static_cast<unsigned char>(text[i + 1]))) {
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
+    }
+    return bytes;
+}
+
+// "CMD:N:HEX" or "CMD:N:HEX:MS".
+std::optional<Sim_Stray> Parse_Stray(const std::string& text) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t colon; (colon = text.find(':', start)) != std::string::npos;
+         start = colon + 1) {
+        fields.push_back(text.substr(start, colon - start));
+    }
+    fields.push_back(text.substr(start));
+    if (fields.size() != 3 && fields.size() != 4) {
+        return std::nullopt;
+    }
+    const auto rule = Parse_Command_Count(fields[0] + ":" + fields[1], true);
+    const auto bytes = Parse_Hex_Bytes(fields[2]);
+    const auto gap = fields.size() == 4 ? Parse_Count(fields[3], 0) : std::optional<long>(0);
+    if (!rule || !bytes || !gap) {
+        return std::nullopt;
+    }
+    return Sim_Stray{rule->Command, rule->Nth, *bytes, static_cast<int>(*gap)};
+}
+
 // Takes one value of the option `flag`; false when the value is refused.
 bool Take_Value(Sim_Options& options, const std::string& flag, const std::string& value) {
     if (flag == "--port") {
@@ -79,7 +115,7 @@ bool Take_Value(Sim_Options& options, const std::string& flag, const std::string
             return false;
         }
         (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
-    } else if (flag == "--late-ack") {
+    } else if (flag == "--late-ack" || flag == "--held-ack") {
         const auto colon = value.find(':');
         const auto block = Parse_Count(value.substr(0, colon), 0);
         const auto delay =
@@ -87,7 +123,24 @@ bool Take_Value(Sim_Options& options, const std::string& flag, const std::string
         if (!block || *block > 511 || !delay) {
             return false;
         }
-        options.Late_Ack_Ms[*block] = static_cast<int>(*delay);
+        (flag == "--late-ack" ? options.Late_Ack_Ms : options.Held_Ack_Ms)[*block] =
+            static_cast<int>(*delay);
+    } else if (flag == "--stray-after") {
+        const auto stray = Parse_Stray(value);
+        if (!stray) {
+            return false;
+        }
+        options.Strays.push_back(*stray);
+    } else if (flag == "--random-faults") {
+        const auto colon = value.find(':');
+        const auto seed = Parse_Count(value.substr(0, colon), 0);
+        const auto percent =
+            colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
+        if (!seed || !percent || *percent > 100) {
+            return false;
+        }
+        options.Random_Faults =
+            Sim_Random_Faults{static_cast<unsigned>(*seed), static_cast<int>(*percent)};
     } else if (flag == "--never-ack-block" || flag == "--close-after-block" ||
                flag == "--lose-block") {
         const auto block = Parse_Count(value, 0);
@@ -166,6 +219,15 @@ Faults (CMD is find, write or reset; N counts the requests of that command from 
                           requests heard meanwhile are handled after it, in order
   --lose-block K          lose block K's first write request on the line: not stored, no
                           reply; a repeated request is handled as usual
+  --held-ack K:MS         hold block K's first acknowledgement up on the way for MS ms: the
+                          replies to later requests leave at once and overtake it
+  --stray-after CMD:N:HEX[:MS]
+                          send the bytes HEX (e.g. 5AA53C) after the reply to the Nth CMD
+                          request, in the same write or MS ms later
+  --random-faults SEED:PERCENT
+                          give PERCENT % of all requests one fault drawn from SEED: lost
+                          once or twice, held up 3 to 5.5 s, bad checksum, short, split into
+                          single bytes, or followed by stray bytes; each is logged
 Other:
   --verbose               log every request received (and every bad one) to stderr
   -h, --help              this text
@@ -184,21 +246,15 @@ Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(flag)));
     }
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
-    const char* const value_options[] = {"port",
-                                         "load",
-                                         "dump",
-                                         "mute",
-                                         "answer-from",
-                                         "bad-checksum",
-                                         "wrong-echo",
-                                         "late-ack",
-                                         "never-ack-block",
-                                         "lose-block",
-                                         "close-after-block",
-                                         "burst",
-                                         "burst-pause",
-                                         "delay",
-                                         "write-time"};
+    const char* const value_options[] = {"port",          "load",
+                                         "dump",          "mute",
+                                         "answer-from",   "bad-checksum",
+                                         "wrong-echo",    "late-ack",
+                                         "held-ack",      "stray-after",
+                                         "random-faults", "never-ack-block",
+                                         "lose-block",    "close-after-block",
+                                         "burst",         "burst-pause",
+                                         "delay",         "write-time"};
     for (const char* name : value_options) {
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("VALUE")));

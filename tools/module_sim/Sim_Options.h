@@ -15,6 +15,21 @@ struct Sim_Reply_Fault {
     int Nth = 0;
 };
 
+// Bytes that follow the reply to the Nth request of a command: in the same write (Gap_Ms 0) or
+// that many milliseconds later.
+struct Sim_Stray {
+    Sim_Command Command = Sim_Command::Write;
+    int Nth = 1;
+    std::string Bytes;
+    int Gap_Ms = 0;
+};
+
+// Faults drawn at random for a share of all requests, from a seed, so a run can be replayed.
+struct Sim_Random_Faults {
+    unsigned Seed = 0;
+    int Percent = 0;
+};
+
 struct Sim_Options {
     bool Pty = false;
     std::string Port;
@@ -35,6 +50,10 @@ struct Sim_Options {
     std::optional<long> Close_After_Block;
     std::map<long, int> Late_Ack_Ms; // block -> delay of its first acknowledgement
     std::set<long> Lose_Blocks;      // blocks whose first write request is lost on the line
+    // block -> delay of its first acknowledgement, which later replies overtake
+    std::map<long, int> Held_Ack_Ms;
+    std::vector<Sim_Stray> Strays;
+    std::optional<Sim_Random_Faults> Random_Faults;
 };
 
 struct Sim_Parse_Result {

@@ -1,6 +1,7 @@
 #include "Sim_Schedule.h"
 
 #include <algorithm>
+#include <vector>
 
 std::chrono::nanoseconds Line_Time(std::size_t bytes) {
     return std::chrono::nanoseconds(static_cast<long long>(bytes) * 1'000'000'000LL /
@@ -29,16 +30,42 @@ void Reply_Schedule::Add(const Sim_Answer& answer, Sim_Clock::time_point now) {
         due = std::max(ready, send_free_) + Line_Time(answer.Reply.size());
         send_free_ = due;
     }
-    due = std::max(due, last_due_);
-    const std::size_t burst =
+    if (!answer.Held) {
+        due = std::max(due, last_due_);
+    }
+    std::size_t burst =
         options_.Burst > 0 ? static_cast<std::size_t>(options_.Burst) : answer.Reply.size();
+    if (answer.Split) {
+        burst = 1;
+    }
+    const auto pause = std::chrono::milliseconds(answer.Split ? 2 : options_.Burst_Pause_Ms);
+    std::vector<Chunk> chunks;
     for (std::size_t at = 0; at < answer.Reply.size(); at += burst) {
-        chunks_.push_back({due, answer.Reply.substr(at, burst), false});
-        due += std::chrono::milliseconds(options_.Burst_Pause_Ms);
+        chunks.push_back({due, answer.Reply.substr(at, burst), false});
+        due += pause;
     }
-    chunks_.back().Close_After = answer.Close_After;
+    const auto last = chunks.back().Due;
+    if (!answer.Stray.empty()) {
+        if (answer.Stray_Gap_Ms == 0) {
+            chunks.back().Bytes += answer.Stray;
+        } else {
+            chunks.push_back(
+                {last + std::chrono::milliseconds(answer.Stray_Gap_Ms), answer.Stray, false});
+        }
+    }
+    chunks.back().Close_After = answer.Close_After;
+    // A reply held up on the way is overtaken by later ones; the rest leave in order.
+    for (auto& chunk : chunks) {
+        const auto place = std::upper_bound(
+            chunks_.begin(), chunks_.end(), chunk.Due,
+            [](Sim_Clock::time_point due, const Chunk& queued) { return due < queued.Due; });
+        chunks_.insert(place, std::move(chunk));
+    }
+    if (answer.Held) {
+        return;
+    }
     if (answer.Late_Ms > 0 || held) {
-        busy_until_ = chunks_.back().Due;
+        busy_until_ = last;
     }
-    last_due_ = chunks_.back().Due;
+    last_due_ = last;
 }

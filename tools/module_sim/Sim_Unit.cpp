@@ -36,8 +36,24 @@ std::string Hex(unsigned value, int digits) {
 } // namespace
 
 Sim_Unit::Sim_Unit(const Sim_Options& options, std::vector<std::uint8_t> eeprom, std::ostream* log)
-    : options_(options), eeprom_(std::move(eeprom)), log_(log) {
+    : options_(options), eeprom_(std::move(eeprom)), log_(log),
+      random_(options.Random_Faults ? options.Random_Faults->Seed : 0) {
     eeprom_.resize(Sim_EEPROM_Size, 0x00);
+}
+
+Sim_Unit::Random_Fault Sim_Unit::Draw_Fault(Sim_Command command) {
+    if (lose_next_.erase(command) > 0) {
+        return Random_Fault::Lost;
+    }
+    if (!options_.Random_Faults ||
+        static_cast<int>(random_() % 100) >= options_.Random_Faults->Percent) {
+        return Random_Fault::None;
+    }
+    const auto fault = static_cast<Random_Fault>(1 + random_() % 7);
+    if (fault == Random_Fault::Lost_Twice) {
+        lose_next_.insert(command);
+    }
+    return fault;
 }
 
 void Sim_Unit::Drop_Byte(const std::string& reason) {
@@ -153,6 +169,14 @@ Sim_Answer Sim_Unit::Handle(std::string_view frame, Sim_Clock::time_point first_
         silent = true;
     }
     std::string what = Command_Name(answer.Command) + " #" + std::to_string(count);
+    const Random_Fault drawn = Draw_Fault(answer.Command);
+    if (drawn == Random_Fault::Lost || drawn == Random_Fault::Lost_Twice) {
+        if (log_ != nullptr) {
+            *log_ << "module-sim: " << what << ": lost on the line (random), no reply\n"
+                  << std::flush;
+        }
+        return answer;
+    }
     std::string reply;
     if (answer.Command == Sim_Command::Find) {
         reply = {static_cast<char>(Find_Byte), static_cast<char>(Status)};
@@ -193,6 +217,12 @@ Sim_Answer Sim_Unit::Handle(std::string_view frame, Sim_Clock::time_point first_
             answer.Late_Ms = late->second;
             what += ", " + std::to_string(late->second) + " ms late";
         }
+        if (const auto held = options_.Held_Ack_Ms.find(block);
+            heard == 1 && held != options_.Held_Ack_Ms.end()) {
+            answer.Late_Ms = held->second;
+            answer.Held = true;
+            what += ", held up " + std::to_string(held->second) + " ms";
+        }
         if (!silent) {
             for (std::size_t i = 0; i < Block_Bytes; ++i) {
                 eeprom_[address + i] = Byte(frame, 6 + i);
@@ -209,6 +239,41 @@ Sim_Answer Sim_Unit::Handle(std::string_view frame, Sim_Clock::time_point first_
     if (Fault_Applies(options_.Bad_Checksum, answer.Command, count)) {
         reply.back() = static_cast<char>(static_cast<std::uint8_t>(reply.back() - 1));
         what += ", bad checksum";
+    }
+    for (const auto& stray : options_.Strays) {
+        if (stray.Command == answer.Command && stray.Nth == count) {
+            answer.Stray += stray.Bytes;
+            answer.Stray_Gap_Ms = stray.Gap_Ms;
+            what += ", then " + std::to_string(stray.Bytes.size()) + " stray byte(s)";
+        }
+    }
+    switch (drawn) {
+    case Random_Fault::Held:
+        answer.Late_Ms = 3000 + static_cast<int>(random_() % 2500);
+        answer.Held = true;
+        what += ", held up " + std::to_string(answer.Late_Ms) + " ms (random)";
+        break;
+    case Random_Fault::Bad_Checksum:
+        reply.back() = static_cast<char>(static_cast<std::uint8_t>(reply.back() ^ 0x5A));
+        what += ", bad checksum (random)";
+        break;
+    case Random_Fault::Short:
+        reply.pop_back();
+        what += ", short (random)";
+        break;
+    case Random_Fault::Split:
+        answer.Split = true;
+        what += ", split (random)";
+        break;
+    case Random_Fault::Stray:
+        // Stray bytes that start like a reply are the ones a PC could mistake for one.
+        answer.Stray = {random_() % 2 == 0 ? reply[0] : static_cast<char>(0x5A),
+                        static_cast<char>(random_()), static_cast<char>(random_())};
+        answer.Stray_Gap_Ms = static_cast<int>(random_() % 6);
+        what += ", then 3 stray bytes (random)";
+        break;
+    default:
+        break;
     }
     if (silent) {
         what += ", no reply";

@@ -7,6 +7,8 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,10 @@ struct Sim_Answer {
     bool Reset = false;
     bool Close_After = false; // the line closes once the reply has left
     int Late_Ms = 0;          // added to the reply's delay
+    bool Held = false;        // the late reply is held up on the way: later replies overtake it
+    bool Split = false;       // the reply leaves one byte at a time
+    std::string Stray;        // bytes after the reply
+    int Stray_Gap_Ms = 0;     // 0: in the same write as the reply
 };
 
 // The unit's side of the protocol: finds requests in the received byte stream, keeps the EEPROM
@@ -51,6 +57,10 @@ class Sim_Unit {
     void Report_Dropped();
     bool Fault_Applies(const std::vector<Sim_Reply_Fault>& faults, Sim_Command command,
                        int count) const;
+    // The random fault for one request, if it draws one: its name for the log, and whether
+    // the request is lost on the line.
+    enum class Random_Fault { None, Lost, Lost_Twice, Held, Bad_Checksum, Short, Split, Stray };
+    Random_Fault Draw_Fault(Sim_Command command);
 
     const Sim_Options& options_;
     std::vector<std::uint8_t> eeprom_;
@@ -61,6 +71,8 @@ class Sim_Unit {
     Sim_Clock::time_point last_byte_{};
     std::map<Sim_Command, int> counts_;
     std::map<long, int> block_writes_; // write requests heard per block
+    std::mt19937 random_;
+    std::set<Sim_Command> lose_next_; // commands whose next request is lost as well
     std::size_t dropped_ = 0;
     std::string drop_reason_;
 };
