@@ -249,6 +249,33 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         fs::remove(folder / "out.bin");
         fs::remove_all(folder / "d");
     }
+    // The help of a command, asked for anywhere among arguments that would otherwise run it or be
+    // refused, is all that happens.
+    const std::pair<std::string, std::string> helped[] = {
+        {"compile", "compile" + out},
+        {"config", "config --save " + At("out.bin")},
+        {"preview", preview + At("d")},
+        {"program", port + "--image " + At("image.bin")},
+        {"ports", "ports --json --bogus"},
+        {"convert", convert + "-o " + At("out.bin")},
+        {"", "--port " + At("gone") + " --dump " + At("out.bin")},
+    };
+    for (const auto& [name, args] : helped) {
+        for (const std::string help : {" --help", " -h"}) {
+            const Run_Result result =
+                Run(args + help, name.empty() ? MODULE_SIM_PATH : VANTREL_CLI);
+            EXPECT_EQ(result.Exit, 0) << args << help << "\n" << result.Err;
+            EXPECT_EQ(result.Out.rfind(name.empty() ? "Usage: module-sim"
+                                                    : "usage: vantrel-cli " + name + " ",
+                                       0),
+                      0u)
+                << args << help << "\n"
+                << result.Out;
+            EXPECT_EQ(result.Err, "") << args << help;
+            EXPECT_FALSE(fs::exists(folder / "out.bin")) << args << help;
+            EXPECT_FALSE(fs::exists(folder / "d")) << args << help;
+        }
+    }
     EXPECT_EQ(Read_File(folder / "full/64128A_1.png"), "old") << "a failed write keeps the old";
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "full"), fs::directory_iterator{}), 1);
     EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
