@@ -118,6 +118,42 @@ void Locate(const std::string& text, std::size_t offset, Configuration_Error& er
     error.Column = offset - line_start + 1;
 }
 
+// At most Configuration_Quote_Limit characters of `text`, "..." after a cut; a character of
+// several UTF-8 bytes is never split. A character has at most three continuation bytes, so that
+// stray ones still count.
+std::string Excerpt(const std::string& text) {
+    std::size_t characters = 0;
+    std::size_t continuation = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continues =
+            (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80 && continuation < 3;
+        continuation = continues ? continuation + 1 : 0;
+        if (!continues && characters++ == Configuration_Quote_Limit) {
+            return text.substr(0, i) + "...";
+        }
+    }
+    return text;
+}
+
+// The parser's account with the text it quotes from the document, which starts after `open`, cut
+// to an excerpt. The quote's closing apostrophe ends the account, or comes before the short
+// "; expected ..." that the parser may add.
+std::string With_Quote_Cut(const std::string& account, std::size_t open) {
+    // "'; expected '[', '{', or a literal" is the longest ending the parser writes.
+    constexpr std::size_t Longest_Ending = 40;
+    std::size_t close = account.size() - 1;
+    const std::size_t expected = account.rfind("'; expected ");
+    if (expected != std::string::npos && expected >= open &&
+        account.size() - expected <= Longest_Ending) {
+        close = expected;
+    }
+    if (close < open) {
+        return account;
+    }
+    return account.substr(0, open) + Excerpt(account.substr(open, close - open)) +
+           account.substr(close);
+}
+
 } // namespace
 
 std::string Layout_Name(const Program_Description& program) {
@@ -191,6 +227,10 @@ bool Parse_Configuration(const std::string& text, const std::string& folder,
         const std::string what = e.what();
         const auto colon = what.find(": ");
         error.Detail = colon == std::string::npos ? what : what.substr(colon + 2);
+        const std::string last_read = "last read: '";
+        if (const auto quote = error.Detail.find(last_read); quote != std::string::npos) {
+            error.Detail = With_Quote_Cut(error.Detail, quote + last_read.size());
+        }
         return false;
     } catch (const json::exception& e) {
         // A number too large for any integer is JSON the parser cannot hold; its message quotes
@@ -205,6 +245,9 @@ bool Parse_Configuration(const std::string& text, const std::string& folder,
         Locate(text, at == std::string::npos ? 0 : at, error);
         const auto colon = what.find("] ");
         error.Detail = colon == std::string::npos ? what : what.substr(colon + 2);
+        if (const auto quote = error.Detail.find('\''); quote != std::string::npos) {
+            error.Detail = With_Quote_Cut(error.Detail, quote + 1);
+        }
         return false;
     }
     const auto format = document.is_object() ? document.find("format") : document.end();
@@ -263,18 +306,34 @@ bool Check_Layout(const Configuration& configuration, const Program_Description&
 
 bool Read_Configuration_File(const std::string& path, Configuration& configuration,
                              Configuration_Error& error) {
+    using Kind = Configuration_Error::Kind;
     std::ifstream file;
     std::error_code ec;
     if (fs::is_regular_file(path, ec)) {
+        if (const std::uintmax_t size = fs::file_size(path, ec);
+            !ec && size > Configuration_Size_Limit) {
+            error = {};
+            error.Problem = Kind::Too_Large;
+            error.Size = size;
+            return false;
+        }
         file.open(path, std::ios::binary);
     }
-    std::string text;
+    // The file may have grown since, or not tell its size: one byte past the bound is enough to
+    // refuse it.
+    std::string text(Configuration_Size_Limit + 1, '\0');
     if (file.is_open()) {
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        file.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(file.gcount()));
     }
     if (!file.is_open() || file.bad()) {
         error = {};
-        error.Problem = Configuration_Error::Kind::Unreadable;
+        error.Problem = Kind::Unreadable;
+        return false;
+    }
+    if (text.size() > Configuration_Size_Limit) {
+        error = {};
+        error.Problem = Kind::Too_Large;
         return false;
     }
     const std::string folder = fs::absolute(path).parent_path().string();
@@ -292,6 +351,12 @@ std::string English_Text(const Configuration_Error& error, const std::string& fi
     switch (error.Problem) {
     case Kind::Unreadable:
         return file + ": cannot read the file";
+    case Kind::Too_Large:
+        return "the configuration " + file +
+               (error.Size
+                    ? " is " + std::to_string(*error.Size) + " bytes"
+                    : " has more than " + std::to_string(Configuration_Size_Limit) + " bytes") +
+               "; at most " + std::to_string(Configuration_Size_Limit) + " are read";
     case Kind::Malformed:
         return file + ": not valid JSON at line " + std::to_string(error.Line) + ", column " +
                std::to_string(error.Column) + " (byte " + std::to_string(error.Offset) +
@@ -315,6 +380,12 @@ std::string Italian_Text(const Configuration_Error& error, const std::string& fi
     switch (error.Problem) {
     case Kind::Unreadable:
         return head + "Il file non si può leggere.";
+    case Kind::Too_Large:
+        return head +
+               (error.Size
+                    ? "Il file è di " + std::to_string(*error.Size) + " byte"
+                    : "Il file ha più di " + std::to_string(Configuration_Size_Limit) + " byte") +
+               "; se ne leggono al massimo " + std::to_string(Configuration_Size_Limit) + ".";
     case Kind::Malformed:
         return head + "Il testo non è JSON valido alla riga " + std::to_string(error.Line) +
                ", colonna " + std::to_string(error.Column) + " (byte " +

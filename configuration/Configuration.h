@@ -11,6 +11,11 @@
 
 inline constexpr const char* Configuration_Format = "vantrel-configuration";
 inline constexpr int Configuration_Version = 1;
+// A technician's configuration is a few hundred bytes; the bound keeps the time and memory of a
+// read small whatever file is chosen.
+inline constexpr std::uintmax_t Configuration_Size_Limit = 1048576;
+// The characters of the file that a refusal quotes at most, so that the message stays one line.
+inline constexpr std::size_t Configuration_Quote_Limit = 80;
 
 // What a technician chose for one program: a file per slot and the glyphs. It is one JSON
 // document on disk, ".vantrel" for the graphic layout and ".quorrin" for the OLED layout.
@@ -27,6 +32,7 @@ struct Configuration {
 struct Configuration_Error {
     enum class Kind {
         Unreadable,          // the file cannot be read
+        Too_Large,           // more than Configuration_Size_Limit bytes: Size
         Malformed,           // not JSON: Line, Column and Offset say where it stops being JSON
         Not_A_Configuration, // JSON, but not of this format
         Newer_Version,       // written by a later program: Version
@@ -39,6 +45,9 @@ struct Configuration_Error {
     std::size_t Offset = 0; // bytes from the start of the file, counted from 0
     std::string Where;
     std::string Detail; // what was expected, or the parser's account (English)
+    // The size of a file too large; empty when it was found reading past the bound (a file that
+    // grew, or one whose size the system does not tell).
+    std::optional<std::uintmax_t> Size;
     long long Version = 0;
     std::string Layout;
 };
@@ -63,6 +72,8 @@ bool Parse_Configuration(const std::string& text, const std::string& folder,
 bool Check_Layout(const Configuration& configuration, const Program_Description& expected,
                   Configuration_Error& error);
 
+// Refused unread when larger than Configuration_Size_Limit; no more than one byte past it is
+// read in any case.
 bool Read_Configuration_File(const std::string& path, Configuration& configuration,
                              Configuration_Error& error);
 // Atomic: the file holds the old or the whole new document. The reason goes to `error`.

@@ -114,6 +114,9 @@ TEST(Configuration, Malformed_Or_Refused_Documents_Say_Why_And_Change_Nothing) {
          "3:16"},
         {"", Kind::Malformed, "1:1"},
         {"{\"format\":\n  1E400}", Kind::Malformed, "2:3"},
+        // Nesting as deep as the size bound allows, unfinished and finished.
+        {std::string(1048576, '['), Kind::Malformed, "1:1048577"},
+        {std::string(524288, '[') + std::string(524288, ']'), Kind::Not_A_Configuration, ""},
         {"[1, 2]", Kind::Not_A_Configuration, ""},
         {R"({"format": "other", "version": 1, "layout": "graphic"})", Kind::Not_A_Configuration,
          ""},
@@ -162,6 +165,48 @@ TEST(Configuration, Malformed_Or_Refused_Documents_Say_Why_And_Change_Nothing) {
     EXPECT_EQ(Italian_Text(error, "a.quorrin"),
               "Impossibile aprire la configurazione a.quorrin.\r\n"
               "È una configurazione per il display OLED: va aperta con Quorrin.");
+}
+
+// A file of the size bound is read, one a byte larger is refused unread; a refusal quotes at
+// most 80 characters of the document, whole characters.
+TEST(Configuration, Size_Bound_And_Quotes_Keep_Refusals_Short) {
+    Temp_Folder folder("bound");
+    const std::string oled =
+        R"({"format": "vantrel-configuration", "version": 1, "layout": "oled"})";
+    const std::string a79(79, 'a');
+    std::string e79;
+    for (int i = 0; i < 79; ++i) {
+        e79 += "\u00e9";
+    }
+    const struct {
+        std::string text;
+        std::string said; // in the English refusal; empty when the file is taken
+        std::string italian;
+    } cases[] = {
+        {oled + std::string(1048576 - oled.size(), ' '), "", ""},
+        {oled + std::string(1048577 - oled.size(), ' '),
+         "the configuration f is 1048577 bytes; at most 1048576 are read",
+         "Il file è di 1048577 byte; se ne leggono al massimo 1048576."},
+        {"{\"format\": \"" + a79, "last read: '\"" + a79 + "'", ""},
+        {"{\"format\": \"" + a79 + "b", "last read: '\"" + a79 + "...'", ""},
+        {"{\"format\": \"" + e79 + "\u00e9\u00e9", "last read: '\"" + e79 + "...'", ""},
+        {"{\"" + a79 + "bc", "last read: '\"" + a79 + "...'; expected string literal", ""},
+        {"[1" + std::string(400, '0') + "]", "parsing '1" + std::string(79, '0') + "...'", ""},
+    };
+    for (const auto& c : cases) {
+        Write_File(folder / "f", c.text);
+        Configuration read;
+        Configuration_Error error;
+        EXPECT_EQ(Read_Configuration_File(folder / "f", read, error), c.said.empty())
+            << c.text.substr(0, 100);
+        if (!c.said.empty()) {
+            const std::string english = English_Text(error, "f");
+            EXPECT_NE(english.find(c.said), std::string::npos) << english;
+            EXPECT_LT(english.size(), 400u) << english;
+            EXPECT_NE(Italian_Text(error, "f").find(c.italian), std::string::npos)
+                << Italian_Text(error, "f");
+        }
+    }
 }
 
 } // namespace

@@ -20,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (English_Text(error, "f").empty() || Italian_Text(error, "f").empty()) {
             Fuzz_Fail("a refused configuration without a reason");
         }
+        // The account of the parser and an excerpt of the document, never the document itself.
+        if (English_Text(error, "f").size() > 640) {
+            Fuzz_Fail("a refusal quotes more of the document than an excerpt");
+        }
         return 0;
     }
     if (!configuration.Program ||

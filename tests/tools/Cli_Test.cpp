@@ -126,6 +126,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
     Write_File(folder / "notes.txt", std::string("hi"));
     Write_File(folder / "plain", std::string("a file, not a folder"));
     Write_File(folder / "bad.vantrel", std::string("{\"format\": \"vantrel-configuration\",\n}"));
+    Write_File(folder / "big.vantrel", std::string(1048577, ' '));
     Write_File(folder / "new.vantrel",
                std::string(R"({"format": "vantrel-configuration", "version": 2})"));
     Write_File(folder / "gone.vantrel",
@@ -188,6 +189,11 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile --config " + At("bad.vantrel") + out, 2, "line 2, column 1"},
         {"compile --config " + At("new.vantrel") + out, 2, "version 2"},
         {"compile --config " + At("none.vantrel") + out, 2, "cannot read"},
+        {"compile --config " + At("big.vantrel") + out, 2,
+         "the configuration " + (folder / "big.vantrel") +
+             " is 1048577 bytes; at most 1048576 are read"},
+        // Megabytes of text behind a size of 0.
+        {"compile --config /proc/kallsyms" + out, 2, "has more than 1048576 bytes"},
         {"compile --config " + At("gone.vantrel") + out, 2,
          "slot 64128A:1=" + (folder / "gone.bmp") + " refused"},
         {"compile --oled --config " + At("gone.vantrel") + out, 2, "--oled contradicts"},
@@ -248,6 +254,33 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         }
         fs::remove(folder / "out.bin");
         fs::remove_all(folder / "d");
+    }
+    // The help of a command, asked for anywhere among arguments that would otherwise run it or be
+    // refused, is all that happens.
+    const std::pair<std::string, std::string> helped[] = {
+        {"compile", "compile" + out},
+        {"config", "config --save " + At("out.bin")},
+        {"preview", preview + At("d")},
+        {"program", port + "--image " + At("image.bin")},
+        {"ports", "ports --json --bogus"},
+        {"convert", convert + "-o " + At("out.bin")},
+        {"", "--port " + At("gone") + " --dump " + At("out.bin")},
+    };
+    for (const auto& [name, args] : helped) {
+        for (const std::string help : {" --help", " -h"}) {
+            const Run_Result result =
+                Run(args + help, name.empty() ? MODULE_SIM_PATH : VANTREL_CLI);
+            EXPECT_EQ(result.Exit, 0) << args << help << "\n" << result.Err;
+            EXPECT_EQ(result.Out.rfind(name.empty() ? "Usage: module-sim"
+                                                    : "usage: vantrel-cli " + name + " ",
+                                       0),
+                      0u)
+                << args << help << "\n"
+                << result.Out;
+            EXPECT_EQ(result.Err, "") << args << help;
+            EXPECT_FALSE(fs::exists(folder / "out.bin")) << args << help;
+            EXPECT_FALSE(fs::exists(folder / "d")) << args << help;
+        }
     }
     EXPECT_EQ(Read_File(folder / "full/64128A_1.png"), "old") << "a failed write keeps the old";
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "full"), fs::directory_iterator{}), 1);

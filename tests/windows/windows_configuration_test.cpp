@@ -29,7 +29,7 @@ class Configuration_Test : public QObject {
     void initTestCase();
     void A_saved_configuration_opens_as_it_was_saved();
     void Unsaved_changes_ask_before_closing_once_a_configuration_is_in_use();
-    void A_malformed_file_leaves_the_window_as_it_was();
+    void A_malformed_or_too_large_file_leaves_the_window_as_it_was();
 
   private:
     QTemporaryDir folder_;
@@ -119,19 +119,26 @@ void Configuration_Test::Unsaved_changes_ask_before_closing_once_a_configuration
     }
 }
 
-void Configuration_Test::A_malformed_file_leaves_the_window_as_it_was() {
+void Configuration_Test::A_malformed_or_too_large_file_leaves_the_window_as_it_was() {
     const std::string file = folder_.filePath("refused.vantrel").toStdString();
-    Write_File(file, std::string("{\"format\": \"vantrel-configuration\",\n  \"version\" 1}"));
-    Program_Under_Test p;
-    QVERIFY(p.Start());
-    const auto tables = p.data.Tables;
-    QVERIFY(!p.window->Open_Configuration(file));
-    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
-    QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
-    QVERIFY2(p.ws.Messages[0].Text.find("alla riga 2, colonna 13 (byte 48)") != std::string::npos,
-             p.ws.Messages[0].Text.c_str());
-    QCOMPARE(p.data.Tables[2].Slots[0].Path, tables[2].Slots[0].Path);
-    QCOMPARE(p.window->windowTitle(), Caption);
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"format\": \"vantrel-configuration\",\n  \"version\" 1}",
+         "alla riga 2, colonna 13 (byte 48)"},
+        {std::string(1048577, ' '), "Il file è di 1048577 byte; se ne leggono al massimo 1048576."},
+    };
+    for (const auto& [content, said] : cases) {
+        Write_File(file, content);
+        Program_Under_Test p;
+        QVERIFY(p.Start());
+        const auto tables = p.data.Tables;
+        QVERIFY(!p.window->Open_Configuration(file));
+        QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+        QCOMPARE(p.ws.Messages[0].Title, std::string("ERROR"));
+        QVERIFY2(p.ws.Messages[0].Text.find(said) != std::string::npos,
+                 p.ws.Messages[0].Text.c_str());
+        QCOMPARE(p.data.Tables[2].Slots[0].Path, tables[2].Slots[0].Path);
+        QCOMPARE(p.window->windowTitle(), Caption);
+    }
 }
 
 QTEST_MAIN(Configuration_Test)

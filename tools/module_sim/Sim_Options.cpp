@@ -264,12 +264,14 @@ Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
         result.Error = why;
         return result;
     };
-    if (const std::string error = Parse_Command_Line(parser, arguments); !error.empty()) {
-        return fail(error);
-    }
+    const std::string error = Parse_Command_Line(parser, arguments);
+    // Wrong arguments beside the help do not hide it: it is asked for to learn the right ones.
     if (parser.isSet(QStringLiteral("help"))) {
         result.Help = true;
         return result;
+    }
+    if (!error.empty()) {
+        return fail(error);
     }
     if (!parser.positionalArguments().isEmpty()) {
         return fail("unexpected argument '" + parser.positionalArguments().front().toStdString() +

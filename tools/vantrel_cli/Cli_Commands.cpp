@@ -120,12 +120,14 @@ std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Argumen
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("print this help and exit"));
     parser.addOption(help);
-    if (const std::string error = Parse_Command_Line(parser, args); !error.empty()) {
-        return Usage_Error(error);
-    }
+    const std::string error = Parse_Command_Line(parser, args);
+    // The help is asked for to learn the right arguments: wrong ones beside it do not hide it.
     if (parser.isSet(help)) {
         std::cout << Help_Text(parser);
         return Exit_Ok;
+    }
+    if (!error.empty()) {
+        return Usage_Error(error);
     }
     const QStringList words = parser.positionalArguments();
     if (words.size() > positional) {

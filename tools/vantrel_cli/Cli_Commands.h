@@ -25,9 +25,10 @@ std::string Usage_Text();
 int Run_Command_Line(const Cli_Arguments& args);
 
 // Parses a command's arguments against the options declared on `parser`, plus -h and --help.
-// Returns the exit status when the run ends here: Exit_Ok once the command's help is printed,
-// Exit_Usage for an unknown option, a value missing or empty (an empty value never stands for a
-// default), or more than `positional` other arguments. Empty when the command goes on.
+// Returns the exit status when the run ends here: Exit_Ok once the command's help is printed
+// (asked for, it is printed whatever else is wrong), Exit_Usage for an unknown option, a value
+// missing or empty (an empty value never stands for a default), or more than `positional` other
+// arguments. Empty when the command goes on.
 std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
                                    qsizetype positional = 0);
 

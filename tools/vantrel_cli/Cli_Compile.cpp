@@ -33,13 +33,13 @@ bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image)
 int Run_Compile(const Cli_Arguments& args) {
     Compile_Options options;
     std::string out;
-    if (const int status = Parse_Compile_Into(
+    if (const auto status = Parse_Compile_Into(
             args,
             {QStringLiteral("o"), QStringLiteral("the image file to write; - for stdout"),
              QStringLiteral("OUT")},
             "no output file: -o OUT is required", options, out);
-        status != Exit_Ok) {
-        return status;
+        status) {
+        return *status;
     }
     std::string error;
     if (out != "-" && !Output_File_Allowed(out, error)) {

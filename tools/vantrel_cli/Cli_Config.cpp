@@ -9,13 +9,13 @@
 int Run_Config(const Cli_Arguments& args) {
     Compile_Options options;
     std::string save;
-    if (const int status = Parse_Compile_Into(
+    if (const auto status = Parse_Compile_Into(
             args,
             {QStringLiteral("save"), QStringLiteral("the configuration file to write"),
              QStringLiteral("FILE")},
             "no configuration file: --save FILE is required", options, save);
-        status != Exit_Ok) {
-        return status;
+        status) {
+        return *status;
     }
     std::string error;
 

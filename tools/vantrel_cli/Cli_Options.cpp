@@ -115,9 +115,9 @@ bool Compile_Options_Given(const QCommandLineParser& parser) {
     return false;
 }
 
-int Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
-                       const std::string& missing, Compile_Options& options,
-                       std::string& output_value) {
+std::optional<int> Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
+                                      const std::string& missing, Compile_Options& options,
+                                      std::string& output_value) {
     QCommandLineParser parser;
     Add_Compile_Options(parser);
     parser.addOption(output);
@@ -132,7 +132,10 @@ int Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& outp
     if (output_value.empty()) {
         return Usage_Error(missing);
     }
-    return Complete_Compile_Options(options);
+    if (const int status = Complete_Compile_Options(options); status != Exit_Ok) {
+        return status;
+    }
+    return std::nullopt;
 }
 
 const Program_Description& Program_For(const Compile_Options& options) {

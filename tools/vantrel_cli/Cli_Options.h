@@ -50,11 +50,12 @@ bool Compile_Options_Given(const QCommandLineParser& parser);
 int Complete_Compile_Options(Compile_Options& options);
 
 // The opening of a command that compiles into one file: the compile options and `output` are
-// parsed, read and completed, and `output` is required (`missing` says so). Exit_Ok with its value
-// in `output_value`, or the status the command ends with, its reason printed.
-int Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
-                       const std::string& missing, Compile_Options& options,
-                       std::string& output_value);
+// parsed, read and completed, and `output` is required (`missing` says so). Empty, with its value
+// in `output_value`, when the command goes on; else the status the command ends with, once the
+// help or the reason is printed (Exit_Ok after the help: the command then does nothing more).
+std::optional<int> Parse_Compile_Into(const Cli_Arguments& args, const QCommandLineOption& output,
+                                      const std::string& missing, Compile_Options& options,
+                                      std::string& output_value);
 
 const Program_Description& Program_For(const Compile_Options& options);
 
