@@ -1,7 +1,9 @@
 #include "Port_Registration.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -74,6 +76,15 @@ int Group_Of(const std::string& device) {
 }
 
 } // namespace
+
+std::string Usb_Ids(const Port_Entry& port) {
+    if (!port.Has_Usb_Ids) {
+        return {};
+    }
+    std::array<char, 10> text{};
+    std::snprintf(text.data(), text.size(), "%04x:%04x", port.Vendor_Id, port.Product_Id);
+    return text.data();
+}
 
 std::vector<Port_Entry> Number_Ports(std::vector<Port_Entry> system,
                                      const std::vector<Registered_Port>& simulated) {

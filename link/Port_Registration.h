@@ -26,6 +26,10 @@ std::vector<Registered_Port> Registered_Ports();
 // "ttyUSB2" before "ttyUSB10": runs of digits compare by value.
 bool Natural_Less(const std::string& a, const std::string& b);
 
+// The adapter's USB vendor and product id as the port listings show them, "0403:6001": four
+// lower-case hex digits each. Empty for a port without them.
+std::string Usb_Ids(const Port_Entry& port);
+
 // Numbers from 1: USB adapters (ttyUSB*, then ttyACM*), then the simulated units, then every other
 // serial device, each group in natural order. A device listed twice keeps its first number.
 std::vector<Port_Entry> Number_Ports(std::vector<Port_Entry> system,

@@ -50,6 +50,18 @@ TEST_F(Bitmap_Reader, Every_Form_Of_A_Picture_Reads_To_The_Same_Rows) {
     } forms[] = {
         {"usual", {}, picture, 0},
         {"white first", {.White_First = true}, negative, 0},
+        // Pure blue has luma 29.1, the grey 48: read as RGB or by the sum of the channels, the
+        // blue would pass for the lighter.
+        {"blue and dark grey", {.Dark = 0x0000FF, .Light = 0x303030}, picture, 0},
+        {"dark grey first",
+         {.White_First = true, .Dark = 0x0000FF, .Light = 0x303030},
+         negative,
+         0},
+        {"two greys", {.Dark = 0x7F7F7F, .Light = 0x808080}, picture, 0},
+        {"lighter grey first",
+         {.White_First = true, .Dark = 0x7F7F7F, .Light = 0x808080},
+         negative,
+         0},
         {"bytes after the pixels", {.Trailing = 300}, picture, 0},
         {"version 5 header", {.Info_Size = 124}, picture, 0},
         {"gap before the pixels", {.Extra_Header = 200}, picture, 0},

@@ -37,8 +37,8 @@ double Lit_Share(const Mono_Picture& picture) {
     return std::count(picture.Lit.begin(), picture.Lit.end(), 1) / double(picture.Lit.size());
 }
 
-Mono_Picture Flat(float grey, Dither_Method dither) {
-    return Apply_Tone(Grey_Picture(240, 128, grey), {Scale_Mode::Fit, 128, dither, false});
+Mono_Picture Flat(float grey, Dither_Method dither, bool invert) {
+    return Apply_Tone(Grey_Picture(240, 128, grey), {Scale_Mode::Fit, 128, dither, invert});
 }
 
 } // namespace
@@ -64,6 +64,17 @@ TEST(Pictures, Each_Geometry_Puts_Whole_Pixel_Shapes_Where_Expected) {
          White_With_Black(128, 64, {{0, 0, 64, 32}})},
         {"none, padded", Scale_Mode::None, White_With_Black(100, 50, {{0, 0, 100, 50}}),
          White_With_Black(128, 64, {{14, 7, 100, 50}})},
+        {"fit, wide, one row to share", Scale_Mode::Fit,
+         White_With_Black(128, 63, {{0, 0, 128, 63}}),
+         White_With_Black(128, 64, {{0, 0, 128, 63}})},
+        {"fit, tall, halved, 95 columns to share", Scale_Mode::Fit,
+         White_With_Black(66, 128, {{0, 0, 66, 128}}),
+         White_With_Black(128, 64, {{47, 0, 33, 64}})},
+        // Three columns cropped: the one black column straddles two display pixels by halves.
+        {"fill, odd crop", Scale_Mode::Fill, White_With_Black(131, 64, {{2, 0, 1, 64}}),
+         White_With_Black(128, 64, {{0, 0, 2, 64}})},
+        {"none, odd padding", Scale_Mode::None, White_With_Black(99, 49, {{0, 0, 99, 49}}),
+         White_With_Black(128, 64, {{14, 7, 99, 49}})},
         {"none, cropped", Scale_Mode::None,
          White_With_Black(131, 67, {{0, 0, 1, 67}, {2, 0, 129, 67}}),
          White_With_Black(128, 64, {{1, 0, 127, 64}})},
@@ -100,18 +111,23 @@ TEST(Pictures, Transparency_Is_Laid_Over_White) {
 
 TEST(Pictures, Dithered_Flat_Greys_Light_Their_Share) {
     for (const auto dither : {Dither_Method::Floyd_Steinberg, Dither_Method::Bayer}) {
-        for (const float grey : {191.25f, 127.5f, 63.75f}) {
-            EXPECT_NEAR(Lit_Share(Flat(grey, dither)), 1 - grey / 255, 0.02)
-                << int(dither) << " " << grey;
+        for (const float grey : {16.0f, 63.75f, 127.5f, 191.25f, 239.0f}) {
+            for (const bool invert : {false, true}) {
+                EXPECT_NEAR(Lit_Share(Flat(grey, dither, invert)),
+                            invert ? grey / 255 : 1 - grey / 255, 0.02)
+                    << int(dither) << " " << grey << " " << invert;
+            }
         }
     }
     // Atkinson drops a quarter of the error: only the middle grey is held to its share.
-    const double light = Lit_Share(Flat(191.25f, Dither_Method::Atkinson));
-    const double middle = Lit_Share(Flat(127.5f, Dither_Method::Atkinson));
-    const double dark = Lit_Share(Flat(63.75f, Dither_Method::Atkinson));
-    EXPECT_NEAR(middle, 0.5, 0.02);
-    EXPECT_LT(light, middle);
-    EXPECT_LT(middle, dark);
+    for (const bool invert : {false, true}) {
+        const double light = Lit_Share(Flat(191.25f, Dither_Method::Atkinson, invert));
+        const double middle = Lit_Share(Flat(127.5f, Dither_Method::Atkinson, invert));
+        const double dark = Lit_Share(Flat(63.75f, Dither_Method::Atkinson, invert));
+        EXPECT_NEAR(middle, 0.5, 0.02);
+        EXPECT_LT(invert ? dark : light, middle) << invert;
+        EXPECT_LT(middle, invert ? light : dark) << invert;
+    }
 }
 
 TEST(Pictures, Black_And_White_At_Display_Size_Is_Kept_By_Every_Method) {

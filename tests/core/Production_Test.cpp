@@ -19,24 +19,43 @@ TEST(Production, ExitStatusIsTheHighestFailure) {
 
 TEST(Production, LogHasOneHeaderAndQuotesFields) {
     Temp_Folder folder("production_log");
+    // The device holds a quote, a comma and a line feed; the serial number a quote alone.
     Unit_Record record{
-        "serial=A,B", "/dev/ttyUSB0",        "A,B", Unit_Outcome::Write_Failed, 7, 2, 9.0184,
+        "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Unit_Outcome::Write_Failed, 7, 2, 9.0184,
         "ab12",       "2024-05-17T09:41:07Z"};
     std::string error;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
     record.Serial.reset();
     record.Outcome = Unit_Outcome::Written;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
-    EXPECT_EQ(Read_File(folder / "log.csv"),
-              "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256\n"
-              "2024-05-17T09:41:07Z,\"serial=A,B\",/dev/ttyUSB0,\"A,B\",write_failed,4,7,2,9.018,"
-              "ab12\n"
-              "2024-05-17T09:41:07Z,\"serial=A,B\",/dev/ttyUSB0,,written,0,7,2,9.018,ab12\n");
+    EXPECT_EQ(
+        Read_File(folder / "log.csv"),
+        "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256\n"
+        "2024-05-17T09:41:07Z,\"serial=A,B\",\"/dev/a\"\"b,c\nd\",\"7\"\"Q\",write_failed,4,"
+        "7,2,9.018,ab12\n"
+        "2024-05-17T09:41:07Z,\"serial=A,B\",\"/dev/a\"\"b,c\nd\",,written,0,7,2,9.018,ab12\n");
     EXPECT_EQ(Json_Record(record),
-              "{\"port\":\"serial=A,B\",\"device\":\"/dev/ttyUSB0\",\"serial\":null,"
+              "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\u000ad\",\"serial\":null,"
               "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
     EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
+    const struct {
+        Unit_Outcome Outcome;
+        std::string Name, Exit;
+    } outcomes[] = {{Unit_Outcome::Written, "written", "0"},
+                    {Unit_Outcome::Not_Found, "not_found", "3"},
+                    {Unit_Outcome::Write_Failed, "write_failed", "4"},
+                    {Unit_Outcome::Stopped, "stopped", "5"},
+                    {Unit_Outcome::Reset_Not_Acknowledged, "reset_not_acknowledged", "6"}};
+    for (const auto& o : outcomes) {
+        record.Outcome = o.Outcome;
+        EXPECT_NE(Csv_Record(record).find(",," + o.Name + "," + o.Exit + ",7,"), std::string::npos)
+            << o.Name;
+        EXPECT_NE(Json_Record(record).find("\"outcome\":\"" + o.Name +
+                                           "\",\"exit_code\":" + o.Exit + ",\"blocks\""),
+                  std::string::npos)
+            << o.Name;
+    }
 }
 
 namespace {

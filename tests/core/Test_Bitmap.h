@@ -36,10 +36,12 @@ struct Bmp_Form {
     int Planes = 1;
     bool Top_Down = false;
     std::uint32_t Compression = 0;
-    std::uint32_t Info_Size = 40;     // 108 and 124 for the later header versions
-    bool White_First = false;         // palette white then black, as many editors write it
-    std::size_t Extra_Header = 0;     // bytes between palette and pixel array
-    std::size_t Trailing = 0;         // bytes after the pixel array (profiles, metadata)
+    std::uint32_t Info_Size = 40;   // 108 and 124 for the later header versions
+    bool White_First = false;       // palette light colour first, as many editors write white first
+    std::uint32_t Dark = 0x000000;  // 0xRRGGBB: the colour of index 0 unless White_First
+    std::uint32_t Light = 0xFFFFFF; // 0xRRGGBB
+    std::size_t Extra_Header = 0;   // bytes between palette and pixel array
+    std::size_t Trailing = 0;       // bytes after the pixel array (profiles, metadata)
     std::uint8_t Padding_Byte = 0xA5; // row padding, never a pixel
 };
 
@@ -70,7 +72,8 @@ inline std::vector<std::uint8_t> Bmp_Bytes(const Test_Bitmap& bitmap, const Bmp_
     Put_Le(bytes, 30, form.Compression, 4);
     Put_Le(bytes, 34, static_cast<std::uint32_t>(pixels), 4);
     Put_Le(bytes, 46, 2, 4);
-    Put_Le(bytes, palette + (form.White_First ? 0 : 4), 0x00FFFFFF, 4);
+    Put_Le(bytes, palette + (form.White_First ? 4 : 0), form.Dark, 4);
+    Put_Le(bytes, palette + (form.White_First ? 0 : 4), form.Light, 4);
     for (int y = 0; y < bitmap.Height; ++y) {
         const int stored = form.Top_Down ? y : bitmap.Height - 1 - y;
         std::uint8_t* row = bytes.data() + header + std::size_t(stored) * stride;

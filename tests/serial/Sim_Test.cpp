@@ -165,19 +165,26 @@ TEST(Port_Order, Adapters_Then_Simulated_Units_Then_Other_Ports) {
     const char* devices[] = {"/dev/ttyS10", "/dev/ttyACM0", "/dev/ttyS2", "/dev/ttyUSB10",
                              "/dev/ttyUSB2"};
     const char* descriptions[] = {"", "Modem", "16550A", "FT232R", "CP2102"};
+    const std::uint16_t ids[][2] = {
+        {0, 0}, {0x0ACE, 0x0001}, {0, 0}, {0x0403, 0x6001}, {0x10C4, 0xEA60}};
     std::vector<Port_Entry> system(5);
     for (std::size_t i = 0; i < system.size(); ++i) {
         system[i].Device = devices[i];
         system[i].Description = descriptions[i];
+        system[i].Has_Usb_Ids = ids[i][0] != 0;
+        system[i].Vendor_Id = ids[i][0];
+        system[i].Product_Id = ids[i][1];
     }
     std::string order;
     for (const Port_Entry& port : Number_Ports(
              system, {{"sim-99-pts-4", "/dev/pts/4", 99}, {"sim-123-pts-3", "/dev/pts/3", 123}})) {
-        order += std::to_string(port.Number) + " " + port.Device + " " + port.Description + "\n";
+        order += std::to_string(port.Number) + " " + port.Device + " (" + Usb_Ids(port) + ") " +
+                 port.Description + "\n";
     }
-    EXPECT_EQ(order, "1 /dev/ttyUSB2 CP2102\n2 /dev/ttyUSB10 FT232R\n3 /dev/ttyACM0 Modem\n"
-                     "4 /dev/pts/4 simulated unit, pid 99\n5 /dev/pts/3 simulated unit, pid 123\n"
-                     "6 /dev/ttyS2 16550A\n7 /dev/ttyS10 serial port\n");
+    EXPECT_EQ(order, "1 /dev/ttyUSB2 (10c4:ea60) CP2102\n2 /dev/ttyUSB10 (0403:6001) FT232R\n"
+                     "3 /dev/ttyACM0 (0ace:0001) Modem\n4 /dev/pts/4 () simulated unit, pid 99\n"
+                     "5 /dev/pts/3 () simulated unit, pid 123\n6 /dev/ttyS2 () 16550A\n"
+                     "7 /dev/ttyS10 () serial port\n");
 }
 
 // A process that is gone, a live one whose device is gone, and one that ended without

@@ -1,25 +1,15 @@
 #include "Cli_Ports.h"
 
-#include "Port_Registry.h"
+#include "Port_Registration.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <array>
-#include <cstdio>
 #include <iostream>
 
 namespace {
-
-std::string Usb_Ids(const Port_Entry& port) {
-    if (!port.Has_Usb_Ids) {
-        return {};
-    }
-    std::array<char, 10> text{};
-    std::snprintf(text.data(), text.size(), "%04x:%04x", port.Vendor_Id, port.Product_Id);
-    return text.data();
-}
 
 QJsonValue Json_Text(const std::string& text) {
     return text.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(text));
