@@ -166,9 +166,12 @@ TEST(Production, UnitsAtOnceEachOnItsOwn) {
         int Exit, Blocks;
         std::vector<int> Requests;
     };
-    const Expected expected[] = {{{}, "written", 0, 512, {1, 512, 1}},
-                                 {{"--never-ack-block", "7"}, "write_failed", 4, 7, {1, 10, 1}},
-                                 {{}, "written", 0, 512, {1, 512, 1}}};
+    const Expected expected[] = {
+        {{}, "written", 0, 512, {1, 512, 1}},
+        {{"--never-ack-block", "7"}, "write_failed", 4, 7, {1, 10, 1}},
+        {{}, "written", 0, 512, {1, 512, 1}},
+        {{"--mute", "find"}, "not_found", 3, 0, {3, 0, 0}},
+        {{"--wrong-echo", "reset"}, "reset_not_acknowledged", 6, 512, {1, 512, 3}}};
     std::vector<std::unique_ptr<Unit>> units;
     std::vector<std::string> args{"program", "--image", folder / "image.bin",
                                   "--json",  "--log",   folder / "log.csv"};
@@ -177,12 +180,12 @@ TEST(Production, UnitsAtOnceEachOnItsOwn) {
         args.insert(args.end(), {"--port", units.back()->sim.Device});
     }
     Child_Process cli(Cli, args);
-    ASSERT_EQ(cli.Wait(30s), 4) << cli.Err();
+    ASSERT_EQ(cli.Wait(30s), 6) << cli.Err();
     const std::string log = Read_File(folder / "log.csv");
     EXPECT_EQ(log.substr(0, log.find('\n')),
               "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256");
-    EXPECT_EQ(Count(log, "," + sha256 + "\n"), 3) << log;
-    EXPECT_EQ(Count(cli.Out(), "\"image_sha256\":\"" + sha256 + "\""), 3) << cli.Out();
+    EXPECT_EQ(Count(log, "," + sha256 + "\n"), 5) << log;
+    EXPECT_EQ(Count(cli.Out(), "\"image_sha256\":\"" + sha256 + "\""), 5) << cli.Out();
     for (std::size_t i = 0; i < units.size(); ++i) {
         const Expected& e = expected[i];
         const std::string& device = units[i]->sim.Device;
@@ -201,8 +204,8 @@ TEST(Production, UnitsAtOnceEachOnItsOwn) {
             EXPECT_TRUE(units[i]->Held() == image) << i;
         }
     }
-    EXPECT_NE(cli.Out().find("\n{\"summary\":true,\"rounds\":1,\"units\":3,\"succeeded\":2,"
-                             "\"failed\":1,\"exit_code\":4}"),
+    EXPECT_NE(cli.Out().find("\n{\"summary\":true,\"rounds\":1,\"units\":5,\"succeeded\":2,"
+                             "\"failed\":3,\"exit_code\":6}"),
               std::string::npos)
         << cli.Out();
 }
