@@ -236,21 +236,33 @@ TEST(Link, Late_And_Stray_Replies_Never_Pass_For_The_Next_Block) {
          0,
          6512},
         {"an owed reply that never comes", {{9, lost}}, 0, true, 513, 0, 9511},
+        // The retry left at 3009: its silence is kept from 3010 to 6010, but a reply is awaited
+        // until 9009.
+        {"the first attempt answered 7 s late, the next request lost",
+         {{9, {false, 7000, "", "", 0}}, {11, lost}},
+         0,
+         true,
+         514,
+         1,
+         16510},
         {"a line that never falls silent fails the block", {{9, lost}}, 3100, false, 11, 0, 12010},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Link_Rig r;
-        Faulty_Unit unit(r, c.Faults);
-        for (std::uint32_t t = c.Noise_From_Ms; t != 0 && t < 60000; t += 1000) {
-            r.Timed.emplace(t, Bytes("5A A5 3C"));
+        for (const std::uint32_t cap : {UINT32_MAX, 250u}) {
+            SCOPED_TRACE(std::string(c.Name) + (cap == 250 ? ", yields of 250 ms" : ""));
+            Link_Rig r;
+            r.Yield_Cap = cap;
+            Faulty_Unit unit(r, c.Faults);
+            for (std::uint32_t t = c.Noise_From_Ms; t != 0 && t < 60000; t += 1000) {
+                r.Timed.emplace(t, Bytes("5A A5 3C"));
+            }
+            EXPECT_EQ(r.link.Write_EEPROM(), c.Done);
+            EXPECT_EQ(r.port.Frames.size(), c.Frames);
+            EXPECT_EQ(r.link.Statistics().Late_Replies, c.Late);
+            EXPECT_EQ(r.clock.Now, c.Ms);
+            EXPECT_EQ(r.Shown(), c.Done ? "" : Write_Failed);
+            EXPECT_EQ(unit.Stored.size(), c.Done ? 512u : 10u);
         }
-        EXPECT_EQ(r.link.Write_EEPROM(), c.Done);
-        EXPECT_EQ(r.port.Frames.size(), c.Frames);
-        EXPECT_EQ(r.link.Statistics().Late_Replies, c.Late);
-        EXPECT_EQ(r.clock.Now, c.Ms);
-        EXPECT_EQ(r.Shown(), c.Done ? "" : Write_Failed);
-        EXPECT_EQ(unit.Stored.size(), c.Done ? 512u : 10u);
     }
 }
 
