@@ -5,8 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
@@ -263,35 +261,27 @@ bool Check_Layout(const Configuration& configuration, const Program_Description&
 
 bool Read_Configuration_File(const std::string& path, Configuration& configuration,
                              Configuration_Error& error) {
-    std::ifstream file;
-    std::error_code ec;
-    if (fs::is_regular_file(path, ec)) {
-        file.open(path, std::ios::binary);
-    }
     std::string text;
-    if (file.is_open()) {
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    if (!file.is_open() || file.bad()) {
+    if (const File_Failure failure = Read_Whole_File(path, text); failure.Failed()) {
         error = {};
         error.Problem = Configuration_Error::Kind::Unreadable;
+        error.File = failure;
         return false;
     }
     const std::string folder = fs::absolute(path).parent_path().string();
     return Parse_Configuration(text, folder, configuration, error);
 }
 
-bool Write_Configuration_File(const std::string& path, const Configuration& configuration,
-                              std::string& error) {
+File_Failure Write_Configuration_File(const std::string& path, const Configuration& configuration) {
     const std::string folder = fs::absolute(path).parent_path().string();
-    return Write_File_Atomically(path, Configuration_Text(configuration, folder), error);
+    return Write_File_Atomically(path, Configuration_Text(configuration, folder));
 }
 
 std::string English_Text(const Configuration_Error& error, const std::string& file) {
     using Kind = Configuration_Error::Kind;
     switch (error.Problem) {
     case Kind::Unreadable:
-        return file + ": cannot read the file";
+        return file + ": cannot read the file: " + English_Reason(error.File);
     case Kind::Malformed:
         return file + ": not valid JSON at line " + std::to_string(error.Line) + ", column " +
                std::to_string(error.Column) + " (byte " + std::to_string(error.Offset) +
@@ -314,7 +304,7 @@ std::string Italian_Text(const Configuration_Error& error, const std::string& fi
     const std::string head = "Impossibile aprire la configurazione " + file + ".\r\n";
     switch (error.Problem) {
     case Kind::Unreadable:
-        return head + "Il file non si può leggere.";
+        return head + "Il file non si può leggere: " + Italian_Reason(error.File);
     case Kind::Malformed:
         return head + "Il testo non è JSON valido alla riga " + std::to_string(error.Line) +
                ", colonna " + std::to_string(error.Column) + " (byte " +

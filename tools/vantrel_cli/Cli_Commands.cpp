@@ -6,7 +6,6 @@
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
-#include "Qt_Command_Line.h"
 
 #include <QCoreApplication>
 
@@ -103,16 +102,16 @@ int Run_Command_Line(const Cli_Arguments& args) {
         return Usage_Error("no command given");
     }
     for (const Cli_Command& command : Cli_Commands()) {
-        if (command.Name == words.front().toStdString()) {
+        if (command.Name == Argument_Bytes(words.front())) {
             Current_Command = &command;
             Cli_Arguments rest;
             for (qsizetype i = 1; i < words.size(); ++i) {
-                rest.push_back(words[i].toStdString());
+                rest.push_back(Argument_Bytes(words[i]));
             }
             return command.Run(rest);
         }
     }
-    return Usage_Error("unknown command '" + words.front().toStdString() + "'");
+    return Usage_Error("unknown command '" + Argument_Bytes(words.front()) + "'");
 }
 
 std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
@@ -129,13 +128,13 @@ std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Argumen
     }
     const QStringList words = parser.positionalArguments();
     if (words.size() > positional) {
-        return Usage_Error("unexpected argument '" + words[positional].toStdString() + "'");
+        return Usage_Error("unexpected argument '" + Argument_Bytes(words[positional]) + "'");
     }
     return std::nullopt;
 }
 
 std::string Value(const QCommandLineParser& parser, const QString& name) {
-    return parser.value(name).toStdString();
+    return Argument_Bytes(parser.value(name));
 }
 
 int Usage_Error(const std::string& reason) {
