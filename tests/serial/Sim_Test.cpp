@@ -68,6 +68,8 @@ class Raw_Port {
 TEST(Module_Sim, Answers_Corrupts_And_Ignores_Requests_As_Told) {
     Child_Process refused(MODULE_SIM_PATH, {"--pty", "--load", "/dev/zero"});
     EXPECT_EQ(refused.Wait(5s), 2) << "a device is not an image";
+    Child_Process folder_dump(MODULE_SIM_PATH, {"--pty", "--dump", "/tmp"});
+    EXPECT_EQ(folder_dump.Wait(5s), 2) << "a folder is refused as the dump before the run";
 
     Temp_Folder folder("sim");
     Write_File(folder / "start.bin", std::string(65536, '\xEE'));
