@@ -1,5 +1,6 @@
 #include "EEPROM_Image_File.h"
 
+#include "Atomic_File.h"
 #include "mod_costanti.h"
 
 #include <filesystem>
@@ -9,16 +10,11 @@ bool Read_EEPROM_Image(const std::string& path, std::vector<std::uint8_t>& image
                        std::string& error) {
     // Type and size are checked before the first byte is read, so that a device, a pipe or a
     // folder is refused instead of being read without end (or throwing from the stream).
+    if (const File_Failure refused = Check_Input_File(path); refused.Failed()) {
+        error = English_Text(refused);
+        return false;
+    }
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = "cannot read " + path;
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = path + " is not a regular file";
-        return false;
-    }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) {
         error = "cannot read " + path;

@@ -5,8 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
@@ -307,32 +305,27 @@ bool Check_Layout(const Configuration& configuration, const Program_Description&
 bool Read_Configuration_File(const std::string& path, Configuration& configuration,
                              Configuration_Error& error) {
     using Kind = Configuration_Error::Kind;
-    std::ifstream file;
+    error = {};
+    if (error.File = Check_Input_File(path); error.File.Failed()) {
+        error.Problem = Kind::Unreadable;
+        return false;
+    }
     std::error_code ec;
-    if (fs::is_regular_file(path, ec)) {
-        if (const std::uintmax_t size = fs::file_size(path, ec);
-            !ec && size > Configuration_Size_Limit) {
-            error = {};
-            error.Problem = Kind::Too_Large;
-            error.Size = size;
-            return false;
-        }
-        file.open(path, std::ios::binary);
+    if (const std::uintmax_t size = fs::file_size(path, ec);
+        !ec && size > Configuration_Size_Limit) {
+        error.Problem = Kind::Too_Large;
+        error.Size = size;
+        return false;
     }
     // The file may have grown since, or not tell its size: one byte past the bound is enough to
     // refuse it.
-    std::string text(Configuration_Size_Limit + 1, '\0');
-    if (file.is_open()) {
-        file.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<std::size_t>(file.gcount()));
-    }
-    if (!file.is_open() || file.bad()) {
-        error = {};
+    std::string text;
+    if (error.File = Read_Whole_File(path, text, Configuration_Size_Limit + 1);
+        error.File.Failed()) {
         error.Problem = Kind::Unreadable;
         return false;
     }
     if (text.size() > Configuration_Size_Limit) {
-        error = {};
         error.Problem = Kind::Too_Large;
         return false;
     }
@@ -340,17 +333,16 @@ bool Read_Configuration_File(const std::string& path, Configuration& configurati
     return Parse_Configuration(text, folder, configuration, error);
 }
 
-bool Write_Configuration_File(const std::string& path, const Configuration& configuration,
-                              std::string& error) {
+File_Failure Write_Configuration_File(const std::string& path, const Configuration& configuration) {
     const std::string folder = fs::absolute(path).parent_path().string();
-    return Write_File_Atomically(path, Configuration_Text(configuration, folder), error);
+    return Write_File_Atomically(path, Configuration_Text(configuration, folder));
 }
 
 std::string English_Text(const Configuration_Error& error, const std::string& file) {
     using Kind = Configuration_Error::Kind;
     switch (error.Problem) {
     case Kind::Unreadable:
-        return file + ": cannot read the file";
+        return file + ": cannot read the file: " + English_Reason(error.File);
     case Kind::Too_Large:
         return "the configuration " + file +
                (error.Size
@@ -379,7 +371,7 @@ std::string Italian_Text(const Configuration_Error& error, const std::string& fi
     const std::string head = "Impossibile aprire la configurazione " + file + ".\r\n";
     switch (error.Problem) {
     case Kind::Unreadable:
-        return head + "Il file non si può leggere.";
+        return head + "Il file non si può leggere: " + Italian_Reason(error.File);
     case Kind::Too_Large:
         return head +
                (error.Size

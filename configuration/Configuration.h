@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Atomic_File.h"
 #include "mod_variabili.h"
 
 #include <array>
@@ -31,7 +32,7 @@ struct Configuration {
 // Why a configuration file was not taken. Nothing has been changed when a read fails.
 struct Configuration_Error {
     enum class Kind {
-        Unreadable,          // the file cannot be read
+        Unreadable,          // the file cannot be read: File says why
         Too_Large,           // more than Configuration_Size_Limit bytes: Size
         Malformed,           // not JSON: Line, Column and Offset say where it stops being JSON
         Not_A_Configuration, // JSON, but not of this format
@@ -50,6 +51,7 @@ struct Configuration_Error {
     std::optional<std::uintmax_t> Size;
     long long Version = 0;
     std::string Layout;
+    File_Failure File;
 };
 
 // "graphic" for the program with glyphs, "oled" for the OLED one.
@@ -76,9 +78,8 @@ bool Check_Layout(const Configuration& configuration, const Program_Description&
 // read in any case.
 bool Read_Configuration_File(const std::string& path, Configuration& configuration,
                              Configuration_Error& error);
-// Atomic: the file holds the old or the whole new document. The reason goes to `error`.
-bool Write_Configuration_File(const std::string& path, const Configuration& configuration,
-                              std::string& error);
+// Atomic: the file holds the old or the whole new document.
+File_Failure Write_Configuration_File(const std::string& path, const Configuration& configuration);
 
 // A read failure for the command line (English) and for the windows (Italian). `file` is the
 // name shown for the file.

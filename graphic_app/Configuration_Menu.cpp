@@ -10,15 +10,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
+#include <QStandardPaths>
+
+#include <filesystem>
 
 namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
-
-const QString Recent_Key = QStringLiteral("Recent_Configurations");
 
 std::string Configuration_Filter(const Program_Description& program) {
     const std::string pattern = "*" + Configuration_Extension(program);
@@ -60,7 +60,7 @@ bool Configuration_Menu::Open(const std::string& path) {
     const std::string name = QFileInfo(absolute).fileName().toStdString();
     Configuration configuration;
     Configuration_Error error;
-    if (!Read_Configuration_File(absolute.toStdString(), configuration, error) ||
+    if (!Read_Configuration_File(QFile::encodeName(absolute).toStdString(), configuration, error) ||
         !Check_Layout(configuration, data_.Program, error)) {
         ws_.Message_Box(Italian_Text(error, name), Title_Error, Message_Icon::Critical);
         if (error.Problem == Configuration_Error::Kind::Unreadable) {
@@ -104,12 +104,11 @@ bool Configuration_Menu::Save() {
     if (current_.isEmpty()) {
         return Save_As();
     }
-    std::string error;
-    if (!Write_Configuration_File(current_.toStdString(),
-                                  Configuration_Of(data_, ws_.Program_Folder()), error)) {
-        ws_.Message_Box("Impossibile salvare la configurazione " +
-                            QFileInfo(current_).fileName().toStdString() + "." + CR_LF + error,
-                        Title_Error, Message_Icon::Critical);
+    if (const File_Failure failure =
+            Write_Configuration_File(QFile::encodeName(current_).toStdString(),
+                                     Configuration_Of(data_, ws_.Program_Folder()));
+        failure.Failed()) {
+        ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
         return false;
     }
     Set_Current(current_);
@@ -145,12 +144,10 @@ void Configuration_Menu::Export_Click() {
     if (!Compile_Images(compiled, ws_)) {
         return;
     }
-    std::string error;
     const std::string_view bytes(reinterpret_cast<const char*>(compiled.EEPROM_Image.data()),
                                  compiled.EEPROM_Image.size());
-    if (!Write_File_Atomically(*chosen, bytes, error)) {
-        ws_.Message_Box("Impossibile scrivere l'immagine " + *chosen + "." + CR_LF + error,
-                        Title_Error, Message_Icon::Critical);
+    if (const File_Failure failure = Write_File_Atomically(*chosen, bytes); failure.Failed()) {
+        ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
     }
 }
 
@@ -198,14 +195,40 @@ void Configuration_Menu::Update_Title() {
                            (modified_ ? QStringLiteral("*") : QString()));
 }
 
+std::string Configuration_Menu::Recent_File() const {
+    return QFile::encodeName(
+               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/Vantrel/") + Q(data_.Program.Program_Name) +
+               QStringLiteral("-recenti.txt"))
+        .toStdString();
+}
+
 QStringList Configuration_Menu::Recent() const {
-    return QSettings(QStringLiteral("Vantrel"), Q(data_.Program.Program_Name))
-        .value(Recent_Key)
-        .toStringList();
+    // No list yet, or one that cannot be read, is an empty list: the entries are a shortcut.
+    std::string text;
+    Read_Whole_File(Recent_File(), text);
+    QStringList files;
+    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n')) {
+        if (!line.isEmpty()) {
+            files << QFile::decodeName(line);
+        }
+    }
+    return files;
 }
 
 void Configuration_Menu::Set_Recent(const QStringList& files) {
-    QSettings(QStringLiteral("Vantrel"), Q(data_.Program.Program_Name)).setValue(Recent_Key, files);
+    std::string text;
+    for (const QString& file : files) {
+        text += QFile::encodeName(file).toStdString() + '\n';
+    }
+    const std::string path = Recent_File();
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    if (const File_Failure failure = Write_File_Atomically(path, text); failure.Failed()) {
+        ws_.Message_Box(Italian_Text(failure) + CR_LF +
+                            "L'elenco delle configurazioni recenti non è stato aggiornato.",
+                        Title_Warning, Message_Icon::Exclamation);
+    }
     Rebuild_Recent_Entries();
 }
 
@@ -226,7 +249,7 @@ void Configuration_Menu::Rebuild_Recent_Entries() {
         const QString file = files[i];
         connect(action, &QAction::triggered, this, [this, file] {
             if (Settle_Unsaved_Changes()) {
-                Open(file.toStdString());
+                Open(QFile::encodeName(file).toStdString());
             }
         });
     }

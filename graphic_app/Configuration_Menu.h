@@ -50,6 +50,9 @@ class Configuration_Menu : public QObject {
     bool Settle_Unsaved_Changes();
     void Set_Current(const QString& path);
     void Update_Title();
+    // The list of recent configurations, one file per line, kept per program in the user's
+    // configuration folder.
+    std::string Recent_File() const;
     QStringList Recent() const;
     void Set_Recent(const QStringList& files);
     void Rebuild_Recent_Entries();

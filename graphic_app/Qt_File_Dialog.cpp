@@ -1,5 +1,6 @@
 #include "Qt_File_Dialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 #include <algorithm>
@@ -38,7 +39,7 @@ std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, 
         return std::nullopt;
     }
     last = chosen;
-    return chosen.toStdString();
+    return QFile::encodeName(chosen).toStdString();
 }
 
 std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter, int filter_index,
@@ -63,5 +64,5 @@ std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter, 
         return std::nullopt;
     }
     last = dialog.selectedFiles().front();
-    return last.toStdString();
+    return QFile::encodeName(last).toStdString();
 }

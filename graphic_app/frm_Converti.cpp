@@ -65,8 +65,8 @@ QImage Lit_Dark(const Mono_Picture& picture) {
 QString Read_Failure_Text(const Picture_Read_Result& result, const std::string& path) {
     const QString file = QString::fromStdString(path);
     switch (result.Failure) {
-    case Picture_Read_Failure::Not_Found:
-        return QStringLiteral("File %1 non trovato.").arg(file);
+    case Picture_Read_Failure::File_Refused:
+        return QString::fromStdString(Italian_Text(result.File));
     case Picture_Read_Failure::Over_Limit:
         return QStringLiteral("L'immagine %1 è troppo grande per essere letta.").arg(file);
     default:
@@ -254,9 +254,9 @@ void frm_Converti::cmd_Salva_Click() {
     if (!chosen || !Bitmap_Name_Passes(*chosen, ws_)) {
         return;
     }
-    if (std::string error; !Save_Bytes_Atomically(*chosen, Mono_Bitmap_Bytes(shown_), error)) {
-        ws_.Message_Box("Impossibile scrivere il file " + *chosen + ".", Title_Error,
-                        Message_Icon::Critical);
+    if (const File_Failure failure = Write_File_Atomically(*chosen, Mono_Bitmap_Bytes(shown_));
+        failure.Failed()) {
+        ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
         return;
     }
     if (Accept_Background(data_, cmb_Modello->currentIndex(), cmb_Immagine->currentIndex(), *chosen,

@@ -1,5 +1,7 @@
 #include "Port_Registration.h"
 
+#include "Atomic_File.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -276,17 +278,8 @@ std::string Register_Simulated_Port(const std::string& device) {
     const std::string name = Name_For(device);
     const std::string path = folder + "/" + name;
     // Written aside and renamed, so a listing never reads half an entry.
-    const std::string temporary = folder + "/." + name + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::trunc);
-        file << device << '\n' << Read_Process_Status(::getpid()).Start_Time << '\n';
-        if (!file.flush()) {
-            ::unlink(temporary.c_str());
-            return {};
-        }
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    const std::string entry = device + '\n' + Read_Process_Status(::getpid()).Start_Time + '\n';
+    if (Write_File_Atomically(path, entry).Failed()) {
         return {};
     }
     return path;

@@ -2,21 +2,25 @@
 
 #include "Picture_Geometry.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 
 Picture_Read_Result Read_Picture_File(const std::string& path) {
     Picture_Read_Result result;
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (!info.exists() || !info.isFile()) {
-        result.Failure = Picture_Read_Failure::Not_Found;
-        result.Detail = path + (info.exists() ? " is not a file" : " does not exist");
+    // The bytes are read here rather than by Qt, so a name in any encoding is found and a pipe
+    // or a device is refused before anything waits on it.
+    std::string bytes;
+    if (result.File = Read_Whole_File(path, bytes); result.File.Failed()) {
+        result.Failure = Picture_Read_Failure::File_Refused;
+        result.Detail = English_Text(result.File);
         return result;
     }
-    QImageReader reader(name);
+    const QByteArray held = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer;
+    buffer.setData(held);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
@@ -44,22 +48,4 @@ Picture_Read_Result Read_Picture_File(const std::string& path) {
     result.Luma = Flatten_On_White(
         {image.constBits(), image.width(), image.height(), std::size_t(image.bytesPerLine())});
     return result;
-}
-
-bool Save_Bytes_Atomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                           std::string& error) {
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (info.exists() && !info.isFile()) {
-        error = path + " exists and is not a regular file";
-        return false;
-    }
-    QSaveFile file(name);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit()) {
-        error = "cannot write " + path + ": " + file.errorString().toStdString();
-        return false;
-    }
-    return true;
 }

@@ -1,7 +1,9 @@
 #include "Qt_Window_System.h"
 
+#include "Atomic_File.h"
+
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
 
 void Qt_Yield(QTimer& wake, std::uint32_t max_wait_ms) {
     if (max_wait_ms == 0) {
@@ -23,9 +25,10 @@ void Qt_Window_System::Yield(std::uint32_t max_wait_ms) {
 }
 
 std::string Qt_Window_System::Program_Folder() {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
 bool Qt_Window_System::File_Exists(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).isFile();
+    // Asked of the bytes themselves: a name in any encoding is found as it is.
+    return !Check_Input_File(path).Failed();
 }

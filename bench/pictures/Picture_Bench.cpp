@@ -110,11 +110,11 @@ int main(int argc, char** argv) {
     for (int round = 0; round < Rounds; ++round) {
         in_process.push_back(Milliseconds([&] {
             const Picture_Read_Result source = Read_Picture_File(jpeg.toStdString());
-            std::string error;
             return source.Failure == Picture_Read_Failure::None &&
-                   Save_Bytes_Atomically(
-                       folder / "in_process.bmp",
-                       Mono_Bitmap_Bytes(Convert_Picture(source.Luma, 240, 128, options)), error);
+                   !Write_File_Atomically(
+                        folder / "in_process.bmp",
+                        Mono_Bitmap_Bytes(Convert_Picture(source.Luma, 240, 128, options)))
+                        .Failed();
         }));
         through_cli.push_back(Milliseconds([&] {
             return Run(cli, {"convert", jpeg, "--model", "128240A", "--dither", "floyd-steinberg",

@@ -38,10 +38,9 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
                                   saved.boxes, saved.ws));
     saved.data.Font_5x8_Columns = {0x1F, 0, 0x80, 0, 1};
     saved.data.Font_10x16_Columns[9] = 0x8001;
-    std::string error;
-    ASSERT_TRUE(Write_Configuration_File((site / "plant/plant.vantrel").string(),
-                                         Configuration_Of(saved.data, VANTREL_DATA_DIR), error))
-        << error;
+    ASSERT_FALSE(Write_Configuration_File((site / "plant/plant.vantrel").string(),
+                                          Configuration_Of(saved.data, VANTREL_DATA_DIR))
+                     .Failed());
     const std::string text = Read_File((site / "plant/plant.vantrel").string());
     EXPECT_NE(text.find("\"64128A\": [\"logo.bmp\", null, null, null]"), std::string::npos) << text;
     EXPECT_NE(text.find("\"128240A\": [null, null, null, \"../common/allarme.bmp\"]"),

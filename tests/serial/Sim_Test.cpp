@@ -68,6 +68,7 @@ class Raw_Port {
 TEST(Module_Sim, Answers_Corrupts_And_Ignores_Requests_As_Told) {
     for (const auto& bad :
          std::vector<std::vector<std::string>>{{"--load", "/dev/zero"}, // a device is not an image
+                                               {"--dump", "/tmp"},      // nor a folder a dump
                                                {"--stray-after", "write:1:5AA"},
                                                {"--stray-after", "write:0:5A"},
                                                {"--stray-after", "write:1:5A:x"},

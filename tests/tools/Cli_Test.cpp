@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 namespace {
@@ -141,6 +142,14 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
     fs::create_directories(folder / "full");
     Write_File(folder / "full/64128A_1.png", std::string("old"));
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    // The null device's numbers, in the test's own folder: a write that got through would replace
+    // this node, never the system's.
+    ASSERT_EQ(mknod((folder / "device").c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    // A name in Latin-1, not UTF-8: it is found and reported byte for byte.
+    Write_Bmp(folder / "caf\xE9.bmp", Test_Bitmap::Random(128, 64, 3));
+    fs::create_symlink("nowhere", folder.Path() / "dangling");
+    fs::create_symlink("loop", folder.Path() / "loop");
+    const std::string too_long = "'" + folder.Path().string() + "/" + std::string(5000, 'x') + "'";
     // Copies of the program beside their default bitmaps, the 128x64 one missing or a regular file
     // that cannot be read.
     const fs::path bin = fs::path(VANTREL_CLI).parent_path();
@@ -175,7 +184,8 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile -o " + At("plain/out.bin"), 1, "cannot write"},
         {"compile" + out, 1, "cannot write", VANTREL_CLI, disk_full},
         {"compile -o " + At("fifo"), 2, "not a regular file"},
-        {"compile -o " + At("taken"), 2, "not a regular file"},
+        {"compile -o " + At("taken"), 2, "it is a folder"},
+        {"compile -o " + At("loop"), 2, "its symbolic links make a loop"},
         {"compile -o ''", 2, "-o needs a value"},
         {"compile --slot 64128A:1=" + At("notes.txt") + out, 2, "Selezionata immagine non valida"},
         {"compile --slot 64128A:5=a.bmp" + out, 2, "MODEL:N=FILE"},
@@ -188,21 +198,38 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"compile --font10x16 1,2,3,4,5,6,7,8,9,0x10000" + out, 2, "0x10000"},
         {"compile --config " + At("bad.vantrel") + out, 2, "line 2, column 1"},
         {"compile --config " + At("new.vantrel") + out, 2, "version 2"},
-        {"compile --config " + At("none.vantrel") + out, 2, "cannot read"},
+        {"compile --config " + At("none.vantrel") + out, 2, "it does not exist"},
+        {"compile --config " + At("fifo") + out, 2, "not a regular file"},
+        {"compile --config /dev/zero" + out, 2, "not a regular file"},
+        {"compile --config " + At("loop") + out, 2, "its symbolic links make a loop"},
+        {"compile --config " + At("taken") + out, 2, "it is a folder"},
+        {"compile --config " + too_long + out, 2, "the path is too long"},
         {"compile --config " + At("big.vantrel") + out, 2,
          "the configuration " + (folder / "big.vantrel") +
              " is 1048577 bytes; at most 1048576 are read"},
         // Megabytes of text behind a size of 0.
         {"compile --config /proc/kallsyms" + out, 2, "has more than 1048576 bytes"},
         {"compile --config " + At("gone.vantrel") + out, 2,
-         "slot 64128A:1=" + (folder / "gone.bmp") + " refused"},
+         "slot 64128A:1: cannot read " + (folder / "gone.bmp") + ": it does not exist"},
+        {"compile --slot 64128A:1=" + At("caf\xE9.bmp") + out, 0, "EEPROM image written"},
+        {"compile --slot 64128A:1=" + At("gon\xE9.bmp") + out, 2,
+         "cannot read " + (folder / "gon\xE9.bmp") + ": it does not exist"},
+        {"compile --slot 64128A:1=" + At("dangling") + out, 2,
+         "it is a symbolic link to a file that does not exist"},
         {"compile --oled --config " + At("gone.vantrel") + out, 2, "--oled contradicts"},
         {"compile --bogus" + out, 2, "--bogus"},
         {"compile", 2, "-o OUT"},
         {"compile -o", 2, "-o needs a value; see 'vantrel-cli compile --help'"},
         {"compile --font5x8=1,2,3,4,5 -o=" + At("out.bin"), 0,
          "written to " + (folder / "out.bin")},
-        {"config --save " + At("plain/p.vantrel"), 1, "cannot create a file"},
+        {"config --save " + At("plain/p.vantrel"), 1, "a part of the path is a file"},
+        {"config --save " + At("none/p.vantrel"), 1, "its folder does not exist"},
+        {"config --save " + At("fifo"), 2, "not a regular file"},
+        {"config --save " + At("device"), 2, "not a regular file"},
+        {"config --save " + At("taken"), 2, "it is a folder"},
+        {"config --save " + At("dangling"), 2, "a symbolic link to a file that does not exist"},
+        {"config --save " + At("loop"), 2, "its symbolic links make a loop"},
+        {"config --save " + too_long, 2, "the path is too long"},
         {"config", 2, "--save FILE is required"},
         {preview + At("d"), 0, "64128A_1.png"},
         {preview + At("plain/d"), 1, "cannot create folder"},
@@ -219,6 +246,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"program --port 65536", 2, "not a port number"},
         {port, 1, "non trovato", missing},
         {port + "--image /dev/zero", 2, "not a regular file"},
+        {port + "--image " + At("loop"), 2, "its symbolic links make a loop"},
         {port + "--image " + At("short.bin"), 2, "holds 65535 bytes"},
         {port + "--image " + At("image.bin") + " --font5x8 1,2,3,4,5", 2, "compile options"},
         {"program", 2, "no port"},
@@ -232,8 +260,14 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {convert + "--scale zoom" + out, 2, "zoom"},
         {convert + "--dither ''" + out, 2, "--dither needs a value"},
         {convert + "--threshold 256" + out, 2, "'256'"},
-        {convert + "-o " + At("taken"), 2, "not a regular file"},
-        {convert + "-o " + At("plain/out.bin"), 1, "cannot write"},
+        {"convert " + At("fifo") + " --model 64128A" + out, 2, "not a regular file"},
+        {"convert " + At("loop") + " --model 64128A" + out, 2, "its symbolic links make a loop"},
+        {convert + "-o " + At("taken"), 2, "it is a folder"},
+        {convert + "-o " + At("device"), 2, "not a regular file"},
+        {convert + "-o " + At("dangling"), 2, "a symbolic link to a file that does not exist"},
+        {convert + "-o " + At("plain/out.bin"), 1, "a part of the path is a file"},
+        {convert + out, 1, "cannot write " + (folder / "out.bin") + ": File too large", VANTREL_CLI,
+         disk_full},
         {"--help", 0, "vantrel-cli compile [--oled] [--slot MODEL:N=FILE]..."},
         {"--version", 0, "vantrel-cli 1."},
         {"frobnicate", 2, "frobnicate"},
@@ -285,6 +319,8 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
     EXPECT_EQ(Read_File(folder / "full/64128A_1.png"), "old") << "a failed write keeps the old";
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "full"), fs::directory_iterator{}), 1);
     EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::status(folder / "device").type(), fs::file_type::character);
+    EXPECT_FALSE(fs::exists(folder / "nowhere")) << "a dangling link's target is not made";
     EXPECT_TRUE(fs::is_directory(folder / "taken"));
 }
 
@@ -323,5 +359,63 @@ TEST_F(Cli, Configuration_Compiles_Like_Its_Options_And_Oled_Preview_Shows_It) {
         for (int x = 0; x < 128; ++x) {
             ASSERT_EQ(qGray(shown.pixel(x, y)) == 0, logo.At(x, y) == 0) << x << "," << y;
         }
+    }
+}
+
+// Every output is replaced whole or not at all: a link's target is replaced and the link kept, the
+// old permission bits stay, a new file gets the umask's; a full disk or a read-only folder leaves
+// the old file as it was and says which.
+TEST_F(Cli, Outputs_Replace_Link_Targets_Keep_Modes_And_Old_Files_On_Failure) {
+    ASSERT_TRUE(Source().save(QString::fromStdString(folder / "in.png")));
+    const std::string commands[] = {"convert " + At("in.png") + " --model 128240A -o ",
+                                    "compile -o ", "config --save "};
+    for (std::size_t i = 0; i < std::size(commands); ++i) {
+        const std::string target = folder / ("target" + std::to_string(i));
+        const std::string link = "link" + std::to_string(i);
+        Write_File(target, std::string("old"));
+        fs::permissions(target, fs::perms(0604));
+        fs::create_symlink(fs::path(target).filename(), folder.Path() / link);
+        const Run_Result linked = Run("" + commands[i] + At(link), VANTREL_CLI, "umask 077;");
+        EXPECT_EQ(linked.Exit, 0) << commands[i] << linked.Err;
+        EXPECT_TRUE(fs::is_symlink(folder.Path() / link)) << commands[i];
+        EXPECT_NE(Read_File(target), "old") << commands[i];
+        EXPECT_EQ(int(fs::status(target).permissions()), 0604) << commands[i];
+        const std::string fresh = "new" + std::to_string(i);
+        ASSERT_EQ(Run(commands[i] + At(fresh), VANTREL_CLI, "umask 027;").Exit, 0) << commands[i];
+        EXPECT_EQ(int(fs::status(folder / fresh).permissions()), 0640) << commands[i];
+    }
+    // Each output, the link, the target and the new file, and the two captured streams.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}),
+              1 + 3 * 3 + 2);
+
+    // A full disk and a read-only folder are made in a mount namespace of this run alone.
+    const std::string cli = "'" + std::string(VANTREL_CLI) + "'";
+    std::string script = "mkdir full ro && mount -t tmpfs -o size=64k none full && "
+                         "mount -t tmpfs none ro || exit 77\n"
+                         "printf old >full/out; printf old >ro/out; mount -o remount,ro ro\n"
+                         "dd if=/dev/zero of=full/fill bs=1k count=100 2>/dev/null\n";
+    for (const std::string where : {"full", "ro"}) {
+        for (const std::string& command : commands) {
+            script += cli + " " + command + where + "/out; echo \"exit $?\"; cat " + where +
+                      "/out; echo; ls -A " + where + " | wc -l\n";
+        }
+    }
+    Write_File(folder / "disks.sh", script);
+    const Run_Result run =
+        Run("-m sh -c 'cd " + folder.Path().string() + " && sh disks.sh'", "unshare");
+    if (run.Exit == 77) {
+        GTEST_SKIP() << "no mount namespace here: " << run.Err;
+    }
+    EXPECT_EQ(run.Out, "exit 1\nold\n2\nexit 1\nold\n2\nexit 1\nold\n2\n"
+                       "exit 1\nold\n1\nexit 1\nold\n1\nexit 1\nold\n1\n");
+    for (const std::string said :
+         {"cannot write full/out: the disk is full\n",
+          "cannot write ro/out: its folder is on a read-only file system\n"}) {
+        std::size_t count = 0;
+        for (auto at = run.Err.find(said); at != std::string::npos;
+             at = run.Err.find(said, at + 1)) {
+            ++count;
+        }
+        EXPECT_EQ(count, 3u) << said << run.Err;
     }
 }

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -38,7 +37,9 @@ class Configuration_Test : public QObject {
 void Configuration_Test::initTestCase() {
     // The list of recent configurations goes to a test location, never the user's own.
     QStandardPaths::setTestModeEnabled(true);
-    QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")).clear();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Vantrel"))
+        .removeRecursively();
 }
 
 void Configuration_Test::A_saved_configuration_opens_as_it_was_saved() {

@@ -13,6 +13,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <filesystem>
+
+#include <sys/stat.h>
+
 class Convert_Dialog_Test : public QObject {
     Q_OBJECT
 
@@ -60,11 +64,22 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
     QCOMPARE(p.dialog.Suggested.back(), folder.filePath("greys_128240A.bmp").toStdString());
     QVERIFY(!QFile::exists(folder.filePath("greys_128240A.bmp")));
     QVERIFY(dialog->isVisible());
+    // "Salva e usa" onto a pipe is refused with its cause and the pipe left as it was.
+    const std::string pipe = folder.filePath("Allarme_pipe.bmp").toStdString();
+    QCOMPARE(mkfifo(pipe.c_str(), 0600), 0);
+    p.dialog.Answers.push_back(pipe);
+    Click(dialog, "cmd_Salva");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(2));
+    QCOMPARE(p.ws.Messages[1].Text, "Impossibile salvare " + pipe +
+                                        ": non è un file normale (è una pipe, un dispositivo o "
+                                        "un socket).");
+    QVERIFY(dialog->isVisible());
+    QVERIFY(std::filesystem::is_fifo(pipe));
     const std::string chosen = folder.filePath("Allarme.bmp").toStdString();
     p.dialog.Answers.push_back(chosen);
     Click(dialog, "cmd_Salva");
 
-    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages.size(), std::size_t(2));
     QTRY_VERIFY(p.window->Converter() == nullptr);
     QCOMPARE(p.data.Tables[3].Slots[3].Path, chosen);
     QCOMPARE(p.data.Tables[3].Slots[3].Name, std::string("Allarme.bmp"));

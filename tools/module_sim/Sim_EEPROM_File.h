@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Atomic_File.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,4 +9,4 @@
 
 // The EEPROM image as a file: the start image of --load and the dump of --dump.
 std::optional<std::vector<std::uint8_t>> Load_EEPROM(const std::string& file);
-bool Write_Dump(const std::string& file, const std::vector<std::uint8_t>& eeprom);
+File_Failure Write_Dump(const std::string& file, const std::vector<std::uint8_t>& eeprom);

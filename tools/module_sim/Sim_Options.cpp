@@ -274,7 +274,7 @@ Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
         return fail(error);
     }
     if (!parser.positionalArguments().isEmpty()) {
-        return fail("unexpected argument '" + parser.positionalArguments().front().toStdString() +
+        return fail("unexpected argument '" + Argument_Bytes(parser.positionalArguments().front()) +
                     "'");
     }
     Sim_Options options;
@@ -284,7 +284,7 @@ Sim_Parse_Result Parse_Sim_Options(const std::vector<std::string>& arguments) {
     for (const char* name : value_options) {
         const std::string flag = "--" + std::string(name);
         for (const QString& text : parser.values(QString::fromLatin1(name))) {
-            if (const std::string value = text.toStdString(); !Take_Value(options, flag, value)) {
+            if (const std::string value = Argument_Bytes(text); !Take_Value(options, flag, value)) {
                 return fail("bad value for " + flag + ": " + value);
             }
         }

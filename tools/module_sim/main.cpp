@@ -109,10 +109,12 @@ Run_End Serve(Sim_Line& line, Sim_Unit& unit, const Sim_Options& options, int si
                 }
                 for (const Sim_Answer& answer :
                      unit.Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now)) {
-                    if (answer.Reset && !options.Dump_File.empty() &&
-                        !Write_Dump(options.Dump_File, unit.EEPROM())) {
-                        std::cerr << "module-sim: cannot write " << options.Dump_File << ": "
-                                  << std::strerror(errno) << "\n";
+                    if (answer.Reset && !options.Dump_File.empty()) {
+                        if (const File_Failure failure =
+                                Write_Dump(options.Dump_File, unit.EEPROM());
+                            failure.Failed()) {
+                            std::cerr << "module-sim: " << English_Text(failure) << "\n";
+                        }
                     }
                     schedule.Add(answer, now);
                 }
@@ -149,6 +151,12 @@ int Run(int argc, char** argv) {
             return 2;
         }
         eeprom = std::move(*loaded);
+    }
+    if (!options.Dump_File.empty()) {
+        if (const File_Failure refused = Check_Output_File(options.Dump_File); refused.Failed()) {
+            std::cerr << "module-sim: " << English_Text(refused) << "\n";
+            return 2;
+        }
     }
 
     // Signals arrive as readable data in the poll loop, so ending is an ordinary step of it.
@@ -192,10 +200,12 @@ int Run(int argc, char** argv) {
     ::close(signal_fd);
 
     int status = 0;
-    if (!options.Dump_File.empty() && !Write_Dump(options.Dump_File, unit.EEPROM())) {
-        std::cerr << "module-sim: cannot write " << options.Dump_File << ": "
-                  << std::strerror(errno) << "\n";
-        status = 1;
+    if (!options.Dump_File.empty()) {
+        if (const File_Failure failure = Write_Dump(options.Dump_File, unit.EEPROM());
+            failure.Failed()) {
+            std::cerr << "module-sim: " << English_Text(failure) << "\n";
+            status = 1;
+        }
     }
     if (end == Run_End::Line_Lost) {
         std::cerr << "module-sim: the line to " << line.Device() << " went away\n";

@@ -6,7 +6,6 @@
 #include "Cli_Ports.h"
 #include "Cli_Preview.h"
 #include "Cli_Program.h"
-#include "Qt_Command_Line.h"
 
 #include <QCoreApplication>
 
@@ -71,14 +70,18 @@ std::string Usage_Text() {
         "  (q quits). Exit status: 0 when every unit was written, else the highest failure.\n"
         "convert: MODEL as above, any of the five; --scale fit (default) keeps the aspect,\n"
         "  --threshold N (1..255, default 128) lights luma < N (>= N with --invert); an IN\n"
-        "  that cannot be read or is too large exits 2, as does an existing OUT that is not a\n"
-        "  regular file; an OUT not written exits 1.\n"
+        "  that cannot be read or is too large exits 2, as does a refused OUT; an OUT not\n"
+        "  written exits 1.\n"
+        "Every output goes to a temporary file in its folder, renamed over the old one once\n"
+        "  complete, with the old permission bits; a link is followed and its target replaced.\n"
+        "  A folder, a pipe, a device, a dangling link, a link loop or a path too long is\n"
+        "  refused as an output (exit 2). A failure leaves the old file and says why.\n"
         "Every option value must be given and not empty; --opt=value is --opt value.\n"
         "Exit status: 0 done, 1 a bitmap or default missing or unreadable when compiling, or\n"
         "  an output not written (nothing sent), 2 usage error or refused input (a --slot\n"
-        "  file; an image file missing, not a regular file or not of 65,536 bytes; an existing\n"
-        "  output that is not a regular file, or for preview DIR not a folder; a malformed or\n"
-        "  refused configuration), 3 unit not\n"
+        "  file; an image file missing, not a regular file or not of 65,536 bytes; a refused\n"
+        "  output, or for preview DIR not a folder; a configuration missing, unreadable,\n"
+        "  malformed or refused), 3 unit not\n"
         "  found or port not opened, 4 write failed (the reset was still sent unless the port\n"
         "  went away), 5 stopped, 6 written but the reset not acknowledged.\n";
     return text;
@@ -103,16 +106,16 @@ int Run_Command_Line(const Cli_Arguments& args) {
         return Usage_Error("no command given");
     }
     for (const Cli_Command& command : Cli_Commands()) {
-        if (command.Name == words.front().toStdString()) {
+        if (command.Name == Argument_Bytes(words.front())) {
             Current_Command = &command;
             Cli_Arguments rest;
             for (qsizetype i = 1; i < words.size(); ++i) {
-                rest.push_back(words[i].toStdString());
+                rest.push_back(Argument_Bytes(words[i]));
             }
             return command.Run(rest);
         }
     }
-    return Usage_Error("unknown command '" + words.front().toStdString() + "'");
+    return Usage_Error("unknown command '" + Argument_Bytes(words.front()) + "'");
 }
 
 std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Arguments& args,
@@ -131,13 +134,13 @@ std::optional<int> Parse_Arguments(QCommandLineParser& parser, const Cli_Argumen
     }
     const QStringList words = parser.positionalArguments();
     if (words.size() > positional) {
-        return Usage_Error("unexpected argument '" + words[positional].toStdString() + "'");
+        return Usage_Error("unexpected argument '" + Argument_Bytes(words[positional]) + "'");
     }
     return std::nullopt;
 }
 
 std::string Value(const QCommandLineParser& parser, const QString& name) {
-    return parser.value(name).toStdString();
+    return Argument_Bytes(parser.value(name));
 }
 
 int Usage_Error(const std::string& reason) {

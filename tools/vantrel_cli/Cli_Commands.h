@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Exit_Status.h"
+#include "Qt_Command_Line.h"
 
 #include <QCommandLineParser>
 

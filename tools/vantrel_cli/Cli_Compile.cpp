@@ -11,11 +11,10 @@ namespace {
 
 // "-" is standard output, which then gets the image alone: the messages go to stderr.
 bool Write_Image(const std::string& out, const std::vector<std::uint8_t>& image) {
-    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
-                           static_cast<qsizetype>(image.size()));
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
     std::string error;
     if (out == "-") {
-        if (std::cout.write(bytes.constData(), bytes.size()).flush()) {
+        if (std::cout.write(bytes.data(), std::streamsize(bytes.size())).flush()) {
             std::cerr << "EEPROM image written to standard output (" << image.size() << " bytes)\n";
             return true;
         }

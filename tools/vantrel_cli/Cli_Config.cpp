@@ -1,6 +1,7 @@
 #include "Cli_Config.h"
 
 #include "Cli_Options.h"
+#include "Cli_Output.h"
 #include "Configuration.h"
 #include "Qt_Console_Window_System.h"
 
@@ -17,7 +18,10 @@ int Run_Config(const Cli_Arguments& args) {
         status) {
         return *status;
     }
-    std::string error;
+    if (std::string error; !Output_File_Allowed(save, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
+        return Exit_Usage;
+    }
 
     // The slots go through the checks of a compile, so a configuration written here opens in
     // the window without a refused slot.
@@ -27,8 +31,10 @@ int Run_Config(const Cli_Arguments& args) {
     if (const int status = Fill_Program_Data(options, data, ws, boxes); status != Exit_Ok) {
         return status;
     }
-    if (!Write_Configuration_File(save, Configuration_Of(data, ws.Program_Folder()), error)) {
-        std::cerr << "vantrel-cli: " << error << "\n";
+    if (const File_Failure failure =
+            Write_Configuration_File(save, Configuration_Of(data, ws.Program_Folder()));
+        failure.Failed()) {
+        std::cerr << "vantrel-cli: " << English_Text(failure) << "\n";
         return Exit_Failed;
     }
     std::cout << "configuration written to " << save << "\n";

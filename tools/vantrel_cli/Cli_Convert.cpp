@@ -1,11 +1,10 @@
 #include "Cli_Convert.h"
 
+#include "Cli_Output.h"
 #include "Model_Descriptor.h"
 #include "Mono_Bitmap_File.h"
 #include "Picture_Tone.h"
 #include "Qt_Picture_File.h"
-
-#include <QFileInfo>
 
 #include <charconv>
 #include <iostream>
@@ -65,7 +64,7 @@ struct Convert_Request {
 // Fills the request from the parsed arguments; false with a one-line reason in `error`.
 bool Read(const QCommandLineParser& parser, Convert_Request& request, std::string& error) {
     const QStringList positional = parser.positionalArguments();
-    request.In = positional.isEmpty() ? "" : positional.front().toStdString();
+    request.In = positional.isEmpty() ? "" : Argument_Bytes(positional.front());
     request.Out = Value(parser, QStringLiteral("o"));
     request.Options.Invert = parser.isSet(QStringLiteral("invert"));
     const std::string model = Value(parser, QStringLiteral("model"));
@@ -122,9 +121,8 @@ int Run_Convert(const Cli_Arguments& args) {
         return Usage_Error(error);
     }
     // Refused before the work of decoding; the save checks it again.
-    const QFileInfo out(QString::fromStdString(request.Out));
-    if (out.exists() && !out.isFile()) {
-        std::cerr << "vantrel-cli: " << request.Out << " exists and is not a regular file\n";
+    if (std::string error; !Output_File_Allowed(request.Out, error)) {
+        std::cerr << "vantrel-cli: " << error << "\n";
         return Exit_Usage;
     }
     const Picture_Read_Result source = Read_Picture_File(request.In);
@@ -135,8 +133,9 @@ int Run_Convert(const Cli_Arguments& args) {
     const Model_Descriptor& model = *request.Model;
     const Mono_Picture picture =
         Convert_Picture(source.Luma, model.Width, model.Height, request.Options);
-    if (std::string error; !Save_Bytes_Atomically(request.Out, Mono_Bitmap_Bytes(picture), error)) {
-        std::cerr << "vantrel-cli: " << error << "\n";
+    if (const File_Failure failure = Write_File_Atomically(request.Out, Mono_Bitmap_Bytes(picture));
+        failure.Failed()) {
+        std::cerr << "vantrel-cli: " << English_Text(failure) << "\n";
         return Exit_Failed;
     }
     std::cout << "bitmap written to " << request.Out << " (" << model.Width << "x" << model.Height

@@ -1,5 +1,6 @@
 #include "Cli_Options.h"
 
+#include "Atomic_File.h"
 #include "Start_Up.h"
 #include "mod_Funzioni_Varie.h"
 
@@ -79,7 +80,7 @@ bool Read_Compile_Options(const QCommandLineParser& parser, Compile_Options& opt
     options.Oled = parser.isSet(QStringLiteral("oled"));
     options.Configuration_File = Value(parser, QStringLiteral("config"));
     for (const QString& text : parser.values(QStringLiteral("slot"))) {
-        if (!Parse_Slot(text.toStdString(), options.Slots.emplace_back(), error)) {
+        if (!Parse_Slot(Argument_Bytes(text), options.Slots.emplace_back(), error)) {
             return false;
         }
     }
@@ -215,6 +216,14 @@ int Fill_Program_Data(const Compile_Options& options, Program_Data& data, Window
     }
     for (const Slot_Choice& choice : options.Slots) {
         const auto model_index = data.Program.Model_Index(choice.Model);
+        // A file that cannot be opened is told by its cause, in English, before the window
+        // texts of a refused bitmap would say it in Italian.
+        if (const File_Failure failure = Check_Input_File(choice.File); failure.Failed()) {
+            std::cerr << "vantrel-cli: " << (choice.From_Configuration ? "slot " : "--slot ")
+                      << choice.Model << ":" << choice.Slot + 1 << ": " << English_Text(failure)
+                      << "\n";
+            return Exit_Usage;
+        }
         // A name that fails the test reaches the header check as no file at all, as from the
         // dialog, so both window texts are shown.
         const std::string path = Bitmap_Name_Passes(choice.File, ws) ? choice.File : "";

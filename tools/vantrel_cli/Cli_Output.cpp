@@ -1,6 +1,6 @@
 #include "Cli_Output.h"
 
-#include <QSaveFile>
+#include "Atomic_File.h"
 
 #include <filesystem>
 
@@ -24,24 +24,17 @@ bool Allowed(const std::string& path, std::filesystem::file_type wanted, const c
 } // namespace
 
 bool Output_File_Allowed(const std::string& path, std::string& error) {
-    return Allowed(path, std::filesystem::file_type::regular, "a regular file", error);
+    const File_Failure refused = Check_Output_File(path);
+    error = refused.Failed() ? English_Text(refused) : "";
+    return !refused.Failed();
 }
 
 bool Output_Folder_Allowed(const std::string& path, std::string& error) {
     return Allowed(path, std::filesystem::file_type::directory, "a folder", error);
 }
 
-bool Save_Atomically(const std::string& path, const QByteArray& bytes, std::string& error) {
-    QSaveFile file(QString::fromStdString(path));
-    // Unbuffered, a write that the disk refuses fails at once instead of at a flush whose
-    // failure the commit would not report.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-        file.write(bytes) == bytes.size() && file.commit()) {
-        return true;
-    }
-    // A disk that runs full takes part of a write without reporting an error.
-    error = "cannot write " + path + ": " +
-            (file.error() == QFileDevice::NoError ? std::string("the disk took only part of it")
-                                                  : file.errorString().toStdString());
-    return false;
+bool Save_Atomically(const std::string& path, std::string_view bytes, std::string& error) {
+    const File_Failure failure = Write_File_Atomically(path, bytes);
+    error = failure.Failed() ? English_Text(failure) : "";
+    return !failure.Failed();
 }

@@ -1,16 +1,14 @@
 #pragma once
 
-#include <QByteArray>
-
 #include <string>
+#include <string_view>
 
-// Where a subcommand may write: an existing output file must be a regular file and an existing
-// output folder a folder (a link to one is followed), so that a device or a pipe is never
+// Where a subcommand may write: an existing output file must be a regular file (a link to one is
+// followed) and an existing output folder a folder, so that a device or a pipe is never
 // replaced. False, with a one-line reason in `error`, otherwise.
 bool Output_File_Allowed(const std::string& path, std::string& error);
 bool Output_Folder_Allowed(const std::string& path, std::string& error);
 
-// Writes `bytes` to `path` through a temporary file beside it that replaces it only when every
-// byte has been written, so a failure leaves the old file (or none) and never a partial one.
-// False, with a one-line reason in `error`, when any write to the disk fails.
-bool Save_Atomically(const std::string& path, const QByteArray& bytes, std::string& error);
+// Writes `bytes` over `path` as Write_File_Atomically does. False, with a one-line reason in
+// `error`, when it did not.
+bool Save_Atomically(const std::string& path, std::string_view bytes, std::string& error);

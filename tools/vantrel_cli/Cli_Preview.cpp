@@ -31,7 +31,7 @@ int Run_Preview(const Cli_Arguments& args) {
     const bool oled = parser.isSet(QStringLiteral("oled"));
     const std::string dir = Value(parser, QStringLiteral("o"));
     const QStringList positional = parser.positionalArguments();
-    const std::string image_path = positional.isEmpty() ? "" : positional.front().toStdString();
+    const std::string image_path = positional.isEmpty() ? "" : Argument_Bytes(positional.front());
     if (image_path.empty() || dir.empty()) {
         return Usage_Error("preview needs IMAGE and -o DIR");
     }
@@ -67,7 +67,8 @@ int Run_Preview(const Cli_Arguments& args) {
         Lit_Picture_Image(picture, picture.Name.starts_with("font") ? Glyph_Scale : 1)
             .save(&buffer, "PNG");
         const std::string png = png_path(picture);
-        if (!Save_Atomically(png, bytes, error)) {
+        if (!Save_Atomically(png, std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                             error)) {
             std::cerr << "vantrel-cli: " << error << "\n";
             return Exit_Failed;
         }

@@ -62,7 +62,7 @@ std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
         return Usage_Error(error);
     }
     for (const QString& port : parser.values(QStringLiteral("port"))) {
-        options.Production.Ports.push_back(port.toStdString());
+        options.Production.Ports.push_back(Argument_Bytes(port));
     }
     options.Image = Value(parser, QStringLiteral("image"));
     options.Production.Log = Value(parser, QStringLiteral("log"));

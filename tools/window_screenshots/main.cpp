@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -227,10 +226,10 @@ bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
 // The window with a configuration in use and changed since, and its File menu opened.
 bool Save_File_Menu(Program& p, const QString& scratch, const QString& folder) {
     const std::string plant = (scratch + QStringLiteral("/impianto.vantrel")).toStdString();
-    std::string error;
-    if (!Write_Configuration_File(plant, Configuration_Of(p.data, p.ws.Program_Folder()), error) ||
-        !p.window->Open_Configuration(plant)) {
-        std::cerr << "could not open a configuration: " << error << std::endl;
+    const File_Failure failure =
+        Write_Configuration_File(plant, Configuration_Of(p.data, p.ws.Program_Folder()));
+    if (failure.Failed() || !p.window->Open_Configuration(plant)) {
+        std::cerr << "could not open a configuration: " << English_Text(failure) << std::endl;
         return false;
     }
     p.window->findChild<Glyph_Grid*>(QStringLiteral("msh_Font_5x8"))->Toggle_Cell(7, 0);
@@ -248,7 +247,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // The recent configurations of these pictures stay out of the user's own list.
     QStandardPaths::setTestModeEnabled(true);
-    QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")).clear();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Vantrel"))
+        .removeRecursively();
     if (argc < 3) {
         std::cerr << "usage: window_screenshots <output folder> <module-sim>" << std::endl;
         return 2;
