@@ -1,7 +1,17 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+// The request a link step is about to send, for a window that tells what is going on.
+enum class Link_Step { Find_Module, Write_Block, Reset_PIC };
+struct Link_Attempt {
+    Link_Step Step = Link_Step::Find_Module;
+    std::size_t Block = 0;  // write requests: the block's index, from 0
+    std::size_t Blocks = 0; // write requests: how many blocks the image has
+    int Number = 1;         // 1 for a request's first sending, up to Max_Attempts
+};
 
 // The parts of the serial window that the link steps write: the traffic log, the two packet
 // counters and the progress bar. The window implements it over its controls, the command line
@@ -23,4 +33,8 @@ class Link_View {
 
     // pgb_RS232, scale 0 to 512.
     virtual void Set_Progress(double value) = 0;
+
+    // Called right before each sending of a request, retries included. The link calls it once
+    // per block, so it must stay cheap; a view that shows no such thing leaves it alone.
+    virtual void Attempt_Started(const Link_Attempt&) {}
 };

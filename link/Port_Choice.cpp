@@ -113,11 +113,17 @@ Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& 
 }
 
 bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now) {
-    if (chosen.Number == 0) {
-        return true;
+    return chosen.Number == 0 || Place_Of(chosen, now).has_value();
+}
+
+std::optional<std::size_t> Place_Of(const Port_Entry& chosen, const std::vector<Port_Entry>& now) {
+    const auto same = std::find_if(now.begin(), now.end(), [&chosen](const Port_Entry& port) {
+        return Same_Unit(port, chosen);
+    });
+    if (same == now.end()) {
+        return std::nullopt;
     }
-    return std::any_of(now.begin(), now.end(),
-                       [&chosen](const Port_Entry& port) { return Same_Unit(port, chosen); });
+    return std::size_t(same - now.begin());
 }
 
 bool Open_Chosen_Port(Serial_Control& port, const Port_Entry& chosen) {

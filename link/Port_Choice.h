@@ -3,6 +3,7 @@
 #include "Port_Entry.h"
 #include "Serial_Control.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& 
 // Whether the unit chosen from an earlier listing is still behind its device in the listing
 // `now`. A device that was not listed is left for the opening to find.
 bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now);
+
+// Where the unit chosen from an earlier listing stands in the listing `now`, under whatever number
+// it has there; nothing when it has gone or another unit sits on its device.
+std::optional<std::size_t> Place_Of(const Port_Entry& chosen, const std::vector<Port_Entry>& now);
 
 // Binds the chosen port's number and device, opens it and applies the line settings. A port that
 // refuses the settings is closed again. The port's Last_Failure and Last_Error say what failed.

@@ -61,7 +61,8 @@ bool RS232_Link::Find_Module() {
     // answer none of this run's requests.
     stats_.Discarded_Bytes += port_.Discard_Input();
     const Step_Rules rules{Find_Module_Reply_Length, false, true, false, Find_Module_Failure};
-    return Exchange(Find_Module_Request(), rules) == Step_Result::Answered;
+    return Exchange(Find_Module_Request(), rules, {Link_Step::Find_Module}) ==
+           Step_Result::Answered;
 }
 
 bool RS232_Link::Write_EEPROM() {
@@ -78,7 +79,8 @@ bool RS232_Link::Write_EEPROM() {
         if (abort_) {
             return false;
         }
-        if (Exchange(Write_Block_Request(data_.EEPROM_Image, k), rules) != Step_Result::Answered) {
+        if (Exchange(Write_Block_Request(data_.EEPROM_Image, k), rules,
+                     {Link_Step::Write_Block, k, blocks}) != Step_Result::Answered) {
             return false;
         }
         ++stats_.Blocks_Written;
@@ -89,7 +91,7 @@ bool RS232_Link::Write_EEPROM() {
 bool RS232_Link::Reset_PIC() {
     port_lost_ = false;
     const Step_Rules rules{Acknowledge_Length, false, false, false, Reset_PIC_Failure};
-    return Exchange(Reset_PIC_Request(), rules) == Step_Result::Answered;
+    return Exchange(Reset_PIC_Request(), rules, {Link_Step::Reset_PIC}) == Step_Result::Answered;
 }
 
 void RS232_Link::Log_Sent(const std::string& frame) {
@@ -106,7 +108,8 @@ void RS232_Link::Log_Received(const std::string& frame, std::size_t received) {
     view_.Set_Log_Colour(start, text.size() - start, Log_Colour_Received);
 }
 
-RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules) {
+RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules,
+                                             Link_Attempt what) {
     ++stats_.Requests;
     // A reply names no request, and the unit answers every request it hears, in turn: an attempt
     // whose wait heard no valid reply may still be answered, late, and that reply must not be
@@ -116,7 +119,8 @@ RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const S
         if (attempt > 0) {
             ++stats_.Retries;
         }
-        switch (Attempt(request, rules)) {
+        what.Number = attempt + 1;
+        switch (Attempt(request, rules, what)) {
         case Attempt_Result::Valid: {
             const auto owed = static_cast<std::size_t>(attempt);
             if (!rules.Drains_Late_Replies || owed == 0) {
@@ -151,14 +155,15 @@ RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const S
     return Step_Result::Failed;
 }
 
-RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request,
-                                               const Step_Rules& rules) {
+RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request, const Step_Rules& rules,
+                                               const Link_Attempt& what) {
     if (abort_) {
         return Attempt_Result::Interrupted;
     }
     if (!port_.PortOpen()) {
         return Attempt_Result::Port_Gone;
     }
+    view_.Attempt_Started(what);
     port_.Output(request);
     request_sent_at_ = clock_.timeGetTime();
     stats_.Bytes_Sent += request.size();

@@ -97,8 +97,10 @@ class RS232_Link {
         const char* Failure_Text;
     };
 
-    Step_Result Exchange(const std::string& request, const Step_Rules& rules);
-    Attempt_Result Attempt(const std::string& request, const Step_Rules& rules);
+    // `what` names the request for the view; Exchange numbers its attempts.
+    Step_Result Exchange(const std::string& request, const Step_Rules& rules, Link_Attempt what);
+    Attempt_Result Attempt(const std::string& request, const Step_Rules& rules,
+                           const Link_Attempt& what);
     // Empties Rx_Buffer and starts taking received bytes into it.
     void Begin_Wait();
     // Why a wait must end now, or Done when it may go on.

@@ -33,6 +33,11 @@ class Link_View_Relay : public Link_View {
             target_->Set_Progress(value);
         }
     }
+    void Attempt_Started(const Link_Attempt& attempt) override {
+        if (target_) {
+            target_->Attempt_Started(attempt);
+        }
+    }
 
   private:
     Link_View* target_ = nullptr;

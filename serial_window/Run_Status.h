@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Link_View.h"
 #include "Programming_Sequence.h"
 
 #include <string>
@@ -12,7 +13,12 @@ struct Run_Report {
     int Retries = 0;
     double Seconds = 0;
     bool Port_Lost = false; // the last step ended because the port went away
+    std::string Device;     // the open port's device, which the run wrote to
 };
 
 // One Italian line; empty for a click ignored during a run.
 std::string Run_Status_Text(const Run_Report& report);
+
+// What the status line says while a run sends a request: "Ricerca del modulo…",
+// "Blocco 5 di 512", "Blocco 5: nuovo tentativo 2 di 3".
+std::string Attempt_Status_Text(const Link_Attempt& attempt);

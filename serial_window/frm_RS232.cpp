@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -235,12 +236,16 @@ void frm_RS232::Build_Controls() {
     body->addLayout(bottom);
     lbl_Stato = new QLabel;
     lbl_Stato->setObjectName(QStringLiteral("lbl_Stato"));
-    lbl_Stato->setToolTip(Q("Esito dell'ultima scrittura"));
+    lbl_Stato->setToolTip(Q("Andamento della scrittura in corso, poi il suo esito"));
     body->addWidget(lbl_Stato);
 
     resize(660, 580);
 
-    connect(cmb_RS232, &QComboBox::currentTextChanged, this, [this] { Show_Port_Device(); });
+    // Scans select without signals, so a change seen here is the user's own choice.
+    connect(cmb_RS232, &QComboBox::currentTextChanged, this, [this] {
+        missing_.reset();
+        Show_Port_Device();
+    });
     // An entry longer than the field shows its start, where the number is.
     connect(cmb_RS232, &QComboBox::currentIndexChanged, this,
             [this] { cmb_RS232->lineEdit()->setCursorPosition(0); });
@@ -265,15 +270,34 @@ void frm_RS232::Form_Load() {
 }
 
 void frm_RS232::Refresh_Port_List() {
+    // Numbers shift when units come and go: the choice is the unit, not its entry's place.
+    std::optional<Port_Entry> kept = missing_;
+    if (const Port_Choice choice = Chosen_Port();
+        !kept && choice.Status == Port_Choice_Status::Found && choice.Port.Number != 0) {
+        kept = choice.Port;
+    }
+    const QSignalBlocker quiet(cmb_RS232);
     ws_.Busy_Pointer(true);
     Scan_Ports();
     ws_.Busy_Pointer(false);
-    if (cmb_RS232->count() > 0) {
-        cmb_RS232->setCurrentIndex(0);
-        cmb_RS232->setEditText(cmb_RS232->itemText(0));
-        cmb_RS232->lineEdit()->setCursorPosition(0);
+    missing_.reset();
+    int index = kept || scanned_.empty() ? -1 : 0;
+    if (kept) {
+        if (const auto place = Place_Of(*kept, scanned_)) {
+            index = int(*place);
+        } else {
+            // Another unit in its place would be programmed by mistake.
+            missing_ = kept;
+        }
     }
+    Select_Entry(index);
     Show_Port_Device();
+}
+
+void frm_RS232::Select_Entry(int index) {
+    cmb_RS232->setCurrentIndex(index);
+    cmb_RS232->setEditText(index < 0 ? QString() : cmb_RS232->itemText(index));
+    cmb_RS232->lineEdit()->setCursorPosition(0);
 }
 
 void frm_RS232::Scan_Ports() {
@@ -312,11 +336,25 @@ Port_Choice frm_RS232::Chosen_Port() const {
 
 void frm_RS232::Show_Port_Device() {
     const Port_Choice choice = Chosen_Port();
-    lbl_Port_Device->setText(choice.Status == Port_Choice_Status::Found ? Q(choice.Port.Device)
-                                                                        : QString());
+    const bool found = choice.Status == Port_Choice_Status::Found;
+    std::string text;
+    if (open_port_) {
+        // The list stays usable while the port is open, but a new choice waits for OFF and ON.
+        text = "Porta aperta: " + open_port_->Device;
+        if (!found || !Same_Unit(choice.Port, *open_port_)) {
+            text += " – la scelta vale dopo OFF e ON";
+        }
+    } else if (missing_) {
+        text = "La porta " + missing_->Device + " non è più disponibile";
+    } else if (found) {
+        text = choice.Port.Device;
+    }
+    lbl_Port_Device->setText(Q(text));
 }
 
 void frm_RS232::Set_Port_Closed_State() {
+    open_port_.reset();
+    Show_Port_Device();
     cmd_ON->setEnabled(true);
     cmd_OFF->setEnabled(false);
     fra_Comandi->setEnabled(false);
@@ -331,6 +369,7 @@ void frm_RS232::Set_Port_Open_State() {
     cmd_Write_RS232->setEnabled(true);
     // The open port would not open for the scan and so drop out of the list.
     cmd_Scan_RS232->setEnabled(false);
+    Show_Port_Device();
 }
 
 void frm_RS232::cmd_Scan_RS232_Click() {
@@ -346,6 +385,10 @@ void frm_RS232::Port_Gone(const std::string& port_name, bool was_listed) {
 }
 
 void frm_RS232::cmd_ON_Click() {
+    // After the chosen unit went away nothing is chosen, and nothing else may be opened instead.
+    if (cmb_RS232->currentText().trimmed().isEmpty()) {
+        return;
+    }
     const std::string text = cmb_RS232->currentText().toStdString();
     const Port_Choice choice = Chosen_Port();
     switch (choice.Status) {
@@ -384,6 +427,7 @@ void frm_RS232::cmd_ON_Click() {
                         Message_Icon::Critical);
         return;
     }
+    open_port_ = chosen;
     Set_Port_Open_State();
 }
 
@@ -402,7 +446,7 @@ void frm_RS232::cmd_Write_RS232_Click() {
     if (sequence_.Running()) {
         return;
     }
-    lbl_Stato->clear();
+    status_.clear();
     const Link_Statistics before = link_.Statistics();
     const auto start = std::chrono::steady_clock::now();
     Run_Report report;
@@ -413,8 +457,9 @@ void frm_RS232::cmd_Write_RS232_Click() {
     report.Total_Blocks = int(data_.EEPROM_Image.size() / Block_Size);
     report.Retries = link_.Statistics().Retries - before.Retries;
     report.Port_Lost = link_.Port_Lost();
+    report.Device = open_port_ ? open_port_->Device : std::string();
     write_complete_ = report.Blocks_Written == report.Total_Blocks;
-    lbl_Stato->setText(Q(Run_Status_Text(report)));
+    status_ = Run_Status_Text(report);
     Refresh_View();
     // A port that went away during the run leaves nothing to write to until it is opened again.
     if (!port_.PortOpen()) {
@@ -489,6 +534,11 @@ void frm_RS232::Set_Progress(double value) {
     View_Changed();
 }
 
+void frm_RS232::Attempt_Started(const Link_Attempt& attempt) {
+    status_ = Attempt_Status_Text(attempt);
+    View_Changed();
+}
+
 void frm_RS232::View_Changed() {
     // A run changes the view a few thousand times in well under a second; laying out and
     // painting every change would cost far more than the transfer itself.
@@ -506,6 +556,7 @@ void frm_RS232::Refresh_View() {
     txt_Received_Packet->setText(Q(received_));
     pgb_RS232->setValue(progress_);
     pgb_RS232->setFormat(write_complete_ ? QStringLiteral("100%") : QStringLiteral("%p%"));
+    lbl_Stato->setText(Q(status_));
 }
 
 void frm_RS232::Show_Log() {

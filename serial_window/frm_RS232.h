@@ -51,6 +51,7 @@ class frm_RS232 : public QWidget, public Sequence_View {
     std::string Counter_Text(Counter which) override;
     void Set_Counter_Text(Counter which, const std::string& text) override;
     void Set_Progress(double value) override;
+    void Attempt_Started(const Link_Attempt& attempt) override;
     void Enable_Exit(bool enabled) override;
     void Enable_OFF(bool enabled) override;
 
@@ -66,10 +67,14 @@ class frm_RS232 : public QWidget, public Sequence_View {
 
   private:
     void Build_Controls();
-    // The load's scan: the list offers the ports that open now, each bound to its device.
+    // A scan: the list offers the ports that open now, each bound to its device. The unit chosen
+    // before stays chosen, whatever its number now; when it has gone nothing is chosen.
     void Refresh_Port_List();
     void Scan_Ports();
+    // Selects entry `index` of the list, or nothing for -1.
+    void Select_Entry(int index);
     Port_Choice Chosen_Port() const;
+    // The label under the list: the open port's device while it is open, else the chosen one's.
     void Show_Port_Device();
     // Says the port is not there (any more) and scans again.
     void Port_Gone(const std::string& port_name, bool was_listed);
@@ -114,6 +119,10 @@ class frm_RS232 : public QWidget, public Sequence_View {
     bool write_complete_ = false;
 
     std::vector<Port_Entry> scanned_; // one per list entry, in the list's order
+    std::optional<Port_Entry> open_port_;
+    // The chosen unit that the last scan no longer found, until the user chooses again.
+    std::optional<Port_Entry> missing_;
+    std::string status_; // what lbl_Stato shows at the next refresh
     bool close_after_run_ = false;
     bool unloaded_ = false;
 
@@ -138,5 +147,5 @@ class frm_RS232 : public QWidget, public Sequence_View {
     QLineEdit* txt_Send_Packet = nullptr;
     QLineEdit* txt_Received_Packet = nullptr;
     QPushButton* cmd_Exit = nullptr;
-    QLabel* lbl_Stato = nullptr; // how the last run ended
+    QLabel* lbl_Stato = nullptr; // what the run is doing, then how it ended
 };

@@ -22,9 +22,9 @@ inline std::vector<std::string> Answer_All(const std::string& request, std::size
 
 // A serial control whose far end is a script: it records every frame written and answers each
 // with the bursts its responder returns, one burst per receive event, handed over by
-// Deliver_Next (which a test calls from inside the window system's yield). Its ports keep their
-// numbers, as COM numbers do: port n is the device "/dev/ttyFAKEn" and opens while n is in Ports
-// and not in Busy.
+// Deliver_Next (which a test calls from inside the window system's yield). Port n is the device
+// "/dev/ttyFAKEn" and opens while n is in Ports and not in Busy; it is listed as COM n, as COM
+// numbers stay, unless Numbered_In_Order.
 class Scripted_Serial_Control : public Serial_Control {
   public:
     // The bursts answering the request just written (its index counts from 0 over all writes).
@@ -37,6 +37,7 @@ class Scripted_Serial_Control : public Serial_Control {
     bool Open = false;
     std::set<int> Ports{1, 2};
     std::set<int> Busy;                // listed, but in use by another program
+    bool Numbered_In_Order = false;    // listed as 1, 2, ... in order, as Linux ports are
     bool Refuse_Settings = false;      // the port takes no line settings
     std::vector<int> Opened;           // port numbers, one per successful opening
     std::vector<std::string> Settings; // every setting applied, marked when the port was closed
@@ -68,7 +69,7 @@ class Scripted_Serial_Control : public Serial_Control {
         std::vector<Port_Entry> ports;
         for (int number : Ports) {
             Port_Entry& port = ports.emplace_back();
-            port.Number = number;
+            port.Number = Numbered_In_Order ? int(ports.size()) : number;
             port.Device = Device_Of(number);
             port.Description = "fake port";
         }

@@ -15,6 +15,7 @@ class Recording_View : public Sequence_View {
     std::vector<Colouring> Colours; // since the log text was last replaced
     std::string Sent, Received;     // the two counters
     std::vector<bool> Exit_History;
+    std::vector<Link_Attempt> Attempts;
     bool OFF_Enabled = true;
 
     std::string Log_Text() override { return Log; }
@@ -32,6 +33,7 @@ class Recording_View : public Sequence_View {
         (which == Counter::Sent ? Sent : Received) = text;
     }
     void Set_Progress(double) override {}
+    void Attempt_Started(const Link_Attempt& attempt) override { Attempts.push_back(attempt); }
     void Enable_Exit(bool enabled) override { Exit_History.push_back(enabled); }
     void Enable_OFF(bool enabled) override { OFF_Enabled = enabled; }
 };

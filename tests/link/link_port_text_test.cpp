@@ -73,4 +73,10 @@ TEST(Port_Text, Numbers_Paths_Names_And_Serial_Numbers_Lead_To_One_Port_Or_Say_W
     EXPECT_FALSE(Still_There(simulated, {listed[0], successor}));
     EXPECT_FALSE(Still_There(listed[0], {Listed(1, "/dev/null", "B2")}));
     EXPECT_TRUE(Still_There(Listed(0, "/dev/full"), {}));
+    // A rescan finds it under its new number, never its successor or another device.
+    Port_Entry renumbered = simulated;
+    renumbered.Number = 1;
+    EXPECT_EQ(Place_Of(simulated, {listed[1], listed[0], renumbered}),
+              std::optional<std::size_t>(2));
+    EXPECT_EQ(Place_Of(simulated, {successor, listed[1]}), std::nullopt);
 }

@@ -25,6 +25,43 @@ Scripted_Serial_Control::Responder_Function Except(std::map<std::size_t, Bursts>
     };
 }
 
+// "write 3/512 #2": what the view was told before each frame went out, or what the frames say
+// it must have been told (a repeated frame is a further attempt of the same request).
+std::string Attempt_Text(const Link_Attempt& a) {
+    const char* step[] = {"find", "write", "reset"};
+    return std::string(step[int(a.Step)]) +
+           (a.Step == Link_Step::Write_Block
+                ? " " + std::to_string(a.Block) + "/" + std::to_string(a.Blocks)
+                : "") +
+           " #" + std::to_string(a.Number);
+}
+std::vector<std::string> Announced(const std::vector<Link_Attempt>& attempts) {
+    std::vector<std::string> texts;
+    for (const Link_Attempt& a : attempts) {
+        texts.push_back(Attempt_Text(a));
+    }
+    return texts;
+}
+std::vector<std::string> Attempts_Of(const std::vector<std::string>& frames) {
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const auto byte = [&](std::size_t b) { return std::size_t(std::uint8_t(frames[i][b])); };
+        Link_Attempt a;
+        a.Step = byte(0) == Cmd_Find_Module ? Link_Step::Find_Module
+                 : byte(0) == Cmd_Reset_PIC ? Link_Step::Reset_PIC
+                                            : Link_Step::Write_Block;
+        if (a.Step == Link_Step::Write_Block) {
+            a.Block = (byte(2) << 24 | byte(3) << 16 | byte(4) << 8 | byte(5)) / Block_Size;
+            a.Blocks = Block_Count;
+        }
+        for (std::size_t j = i; j > 0 && frames[j - 1] == frames[i]; --j) {
+            ++a.Number;
+        }
+        texts.push_back(Attempt_Text(a));
+    }
+    return texts;
+}
+
 } // namespace
 
 // Bytes that come while no reply is awaited belong to no request: dropped and counted.
@@ -56,7 +93,8 @@ TEST_F(Link_Test, Wait_Measures_Across_A_Clock_Wrap_And_Yields_The_Time_Left) {
               (std::vector<std::uint32_t>{3000, 2300, 1600, 900, 200}));
 }
 
-// Each way a step ends: what went out, what was counted and logged, the message if any, and the
+// Each way a step ends: what went out (each sending told to the view first, numbered among its
+// repeats), what was counted and logged, the message if any, and the
 // time it took. The fake yield blocks for the whole wait it is allowed, like the real one when
 // nothing arrives: an unanswered 3-second wait takes one yield, not thousands of passes. Only a
 // port that is gone counts as lost.
@@ -148,6 +186,7 @@ TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lo
         }
         EXPECT_EQ((r.link.*c.Step)(), c.Done);
         EXPECT_EQ(r.port.Frames.size(), c.Frames);
+        EXPECT_EQ(Announced(r.view.Attempts), Attempts_Of(r.port.Frames));
         EXPECT_EQ(r.view.Received, c.Received);
         EXPECT_EQ(r.view.Log, c.Log);
         EXPECT_EQ(r.Shown(), c.Message);

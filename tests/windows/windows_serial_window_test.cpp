@@ -30,6 +30,7 @@ class Serial_Window_Test : public QObject {
 
   private slots:
     void ON_opens_the_chosen_port_or_says_in_Italian_why_not();
+    void The_label_names_the_open_port_and_rescans_keep_the_chosen_unit();
     void Every_run_ends_with_its_status_buttons_and_reset();
     void Exit_and_closing_mid_run_end_the_window_after_the_run();
 };
@@ -41,32 +42,38 @@ void Serial_Window_Test::ON_opens_the_chosen_port_or_says_in_Italian_why_not() {
     QCOMPARE(States(p.w), Port_Closed);
     const std::string rescanned =
         "\r\nL'elenco delle porte è stato aggiornato: scegliere di nuovo la porta.";
-    // A typed text, or the first entry after a change of the ports (typed is null).
+    // A typed text, or the first entry after a change of the ports (typed is null); the label
+    // under the list once ON has done.
     const struct {
         const char* typed;
         std::function<void()> change;
         int opens;
         std::string says;
+        const char* label;
     } cases[] = {
-        {"COM7", nullptr, 7, ""},
-        {"COM  7 ", nullptr, 7, ""},
-        {"COM 0", nullptr, 0, "Porta seriale non valida: \"COM 0\"."},
+        {"COM7", nullptr, 7, "", "Porta aperta: /dev/ttyFAKE7"},
+        {"COM  7 ", nullptr, 7, "", "Porta aperta: /dev/ttyFAKE7"},
+        {"COM 0", nullptr, 0, "Porta seriale non valida: \"COM 0\".", ""},
         // Cut to 16 bits 65543 would be port 7.
-        {"COM 65543", nullptr, 0, "Porta seriale non valida: \"COM 65543\"."},
-        {"COM 3", nullptr, 0, "La porta COM 3 non è presente." + rescanned},
+        {"COM 65543", nullptr, 0, "Porta seriale non valida: \"COM 65543\".", ""},
+        {"COM 3", nullptr, 0, "La porta COM 3 non è presente." + rescanned, "/dev/ttyFAKE1"},
         {nullptr, [&] { p.port.Busy = {1}; }, 0,
          "Impossibile aprire la porta COM 1 (/dev/ttyFAKE1).\r\n"
-         "La porta è in uso da un altro programma."},
+         "La porta è in uso da un altro programma.",
+         "/dev/ttyFAKE1"},
         {nullptr, [&] { p.port.Refuse_Settings = true; }, 0,
          "Impossibile impostare la porta COM 1 (/dev/ttyFAKE1) a 115200,n,8,1.\r\n"
-         "La porta non accetta queste impostazioni."},
-        // Port 1 unplugged, port 5 plugged in: the entry of port 1 opens nothing else.
+         "La porta non accetta queste impostazioni.",
+         "/dev/ttyFAKE1"},
+        // Port 1 unplugged, port 5 plugged in: the entry of port 1 opens nothing else, and the
+        // rescan chooses nothing in its place.
         {nullptr,
          [&] {
              p.port.Ports = {2, 5};
          },
-         0, "La porta COM 1 (/dev/ttyFAKE1) non è più presente." + rescanned},
-        {nullptr, [] {}, 2, ""},
+         0, "La porta COM 1 (/dev/ttyFAKE1) non è più presente." + rescanned,
+         "La porta /dev/ttyFAKE1 non è più disponibile"},
+        {nullptr, [] {}, 2, "", "Porta aperta: /dev/ttyFAKE2"},
     };
     for (const auto& c : cases) {
         p.ws.Messages.clear();
@@ -80,6 +87,7 @@ void Serial_Window_Test::ON_opens_the_chosen_port_or_says_in_Italian_why_not() {
         }
         Click(p.w, "cmd_ON");
         QCOMPARE(p.port.PortOpen(), c.opens != 0);
+        QCOMPARE(Control<QLabel>(p.w, "lbl_Port_Device")->text(), QString::fromUtf8(c.label));
         if (c.opens) {
             QVERIFY(p.ws.Messages.empty());
             QCOMPARE(p.port.Opened.back(), c.opens);
@@ -102,6 +110,76 @@ void Serial_Window_Test::ON_opens_the_chosen_port_or_says_in_Italian_why_not() {
     QVERIFY(p.ws.Messages.empty());
 }
 
+void Serial_Window_Test::The_label_names_the_open_port_and_rescans_keep_the_chosen_unit() {
+    Serial_Window_Under_Test p({1, 2, 4}, false);
+    auto* list = Control<QComboBox>(p.w, "cmb_RS232");
+    const auto pick = [&](int index) {
+        return [&p, list, index] { list->setCurrentIndex(index); };
+    };
+    const auto rescan_with = [&](std::set<int> ports) {
+        return [&p, ports] {
+            p.port.Ports = ports;
+            Click(p.w, "cmd_Scan_RS232");
+        };
+    };
+    const QString open_2 = QStringLiteral("Porta aperta: /dev/ttyFAKE2");
+    const QString written_on_2 =
+        QStringLiteral("^Modulo programmato su /dev/ttyFAKE2: 512 blocchi in \\d+,\\d s");
+    // After each step: the label, the list's text, the device open (0 for none) and the status.
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        QString label, text;
+        int open;
+        QString status;
+    } steps[] = {
+        {"COM 2 opened",
+         [&] {
+             pick(1)();
+             Click(p.w, "cmd_ON");
+         },
+         open_2, "COM 2 – /dev/ttyFAKE2", 2, "^$"},
+        {"COM 1 picked while open", pick(0), open_2 + " – la scelta vale dopo OFF e ON",
+         "COM 1 – /dev/ttyFAKE1", 2, "^$"},
+        {"a run writes the open port", [&] { Click(p.w, "cmd_Write_RS232"); },
+         open_2 + " – la scelta vale dopo OFF e ON", "COM 1 – /dev/ttyFAKE1", 2, written_on_2},
+        {"COM 2 picked again", pick(1), open_2, "COM 2 – /dev/ttyFAKE2", 2, written_on_2},
+        {"OFF", [&] { Click(p.w, "cmd_OFF"); }, "/dev/ttyFAKE2", "COM 2 – /dev/ttyFAKE2", 0,
+         written_on_2},
+        {"port 1 gone, the rest renumbered",
+         [&] {
+             p.port.Numbered_In_Order = true;
+             rescan_with({2, 4})();
+         },
+         "/dev/ttyFAKE2", "COM 1 – /dev/ttyFAKE2", 0, written_on_2},
+        {"the chosen unit gone", rescan_with({1, 4}),
+         "La porta /dev/ttyFAKE2 non è più disponibile", "", 0, written_on_2},
+        {"ON with nothing chosen", [&] { Click(p.w, "cmd_ON"); },
+         "La porta /dev/ttyFAKE2 non è più disponibile", "", 0, written_on_2},
+        {"rescanned while it is still gone", rescan_with({1, 3, 4}),
+         "La porta /dev/ttyFAKE2 non è più disponibile", "", 0, written_on_2},
+        {"the chosen unit back", rescan_with({1, 2, 4}), "/dev/ttyFAKE2", "COM 2 – /dev/ttyFAKE2",
+         0, written_on_2},
+        {"another one chosen and opened",
+         [&] {
+             pick(2)();
+             Click(p.w, "cmd_ON");
+         },
+         "Porta aperta: /dev/ttyFAKE4", "COM 3 – /dev/ttyFAKE4", 4, written_on_2},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        QVERIFY2(p.ws.Messages.empty(), s.step);
+        QCOMPARE(Control<QLabel>(p.w, "lbl_Port_Device")->text(), s.label);
+        QCOMPARE(list->currentText(), s.text);
+        QCOMPARE(p.port.PortOpen() ? p.port.Opened.back() : 0, s.open);
+        const QString status = Control<QLabel>(p.w, "lbl_Stato")->text();
+        QVERIFY2(QRegularExpression(s.status).match(status).hasMatch(), s.step);
+        QCOMPARE(States(p.w), s.open ? Port_Open : Port_Closed);
+    }
+    QCOMPARE(list->currentIndex(), 2);
+}
+
 void Serial_Window_Test::Every_run_ends_with_its_status_buttons_and_reset() {
     // Replies of the scripted unit: a command that gets no answer waits out its time-outs on the
     // manual clock.
@@ -116,32 +194,76 @@ void Serial_Window_Test::Every_run_ends_with_its_status_buttons_and_reset() {
             return silent ? std::vector<std::string>{} : Answer_All(request, 0);
         };
     };
+    // `shows`: status lines seen during the run, in this order, the last one the last seen.
+    const QString again = QStringLiteral(": nuovo tentativo %1 di 3");
     const struct {
         Scripted_Serial_Control::Responder_Function responder;
         std::function<void(Serial_Window_Under_Test&)> at_block_10;
         QString status;
         std::size_t messages, resets;
         QString after;
+        QStringList shows;
     } runs[] = {
-        {Answer_All, nullptr,
-         "^Modulo programmato: 512 blocchi in \\d+,\\d s, 0 ritrasmissioni\\.$", 0, 1, Port_Open},
-        {silent_on(Cmd_Find_Module, 0), nullptr, "^Modulo non trovato: nulla è stato scritto\\.$",
-         1, 0, Port_Open},
-        {silent_on(Cmd_Write_EEPROM, 20), nullptr, "^Scrittura fallita al blocco 21 di 512\\.$", 1,
-         1, Port_Open},
-        {Answer_All, [](auto& p) { Click(p.w, "cmd_Stop_RS232"); },
-         "^Scrittura fermata al blocco 10 di 512\\.$", 0, 0, Port_Open},
-        {Answer_All, [](auto& p) { p.port.Lose_Port(); },
-         "^Porta seriale persa al blocco 10 di 512: scrittura interrotta\\.$", 1, 0, Port_Closed},
-        {silent_on(Cmd_Reset_PIC, 0), nullptr,
-         "^Immagine scritta, ma il reset non è stato confermato\\.$", 1, 3, Port_Open},
+        {Answer_All,
+         nullptr,
+         "^Modulo programmato su /dev/ttyFAKE1: 512 blocchi in \\d+,\\d s, 0 "
+         "ritrasmissioni\\.$",
+         0,
+         1,
+         Port_Open,
+         {"Ricerca del modulo…", "Blocco 1 di 512", "Blocco 512 di 512", "Reset del modulo…"}},
+        {silent_on(Cmd_Find_Module, 0),
+         nullptr,
+         "^Modulo non trovato su /dev/ttyFAKE1: nulla è stato scritto\\.$",
+         1,
+         0,
+         Port_Open,
+         {"Ricerca del modulo…", "Ricerca del modulo" + again.arg(2),
+          "Ricerca del modulo" + again.arg(3)}},
+        {silent_on(Cmd_Write_EEPROM, 20),
+         nullptr,
+         "^Scrittura su /dev/ttyFAKE1 fallita al blocco 21 di 512\\.$",
+         1,
+         1,
+         Port_Open,
+         {"Blocco 20 di 512", "Blocco 21 di 512", "Blocco 21" + again.arg(2),
+          "Blocco 21" + again.arg(3), "Reset del modulo…"}},
+        // The block the status line names when Stop is clicked is the one the end names.
+        {Answer_All,
+         [](auto& p) { Click(p.w, "cmd_Stop_RS232"); },
+         "^Scrittura su /dev/ttyFAKE1 fermata al blocco 10 di 512\\.$",
+         0,
+         0,
+         Port_Open,
+         {"Ricerca del modulo…", "Blocco 10 di 512"}},
+        {Answer_All,
+         [](auto& p) { p.port.Lose_Port(); },
+         "^Porta seriale /dev/ttyFAKE1 persa al blocco 10 di 512: scrittura interrotta\\.$",
+         1,
+         0,
+         Port_Closed,
+         {"Blocco 10 di 512"}},
+        {silent_on(Cmd_Reset_PIC, 0),
+         nullptr,
+         "^Immagine scritta su /dev/ttyFAKE1, ma il reset non è stato confermato\\.$",
+         1,
+         3,
+         Port_Open,
+         {"Blocco 512 di 512", "Reset del modulo…", "Reset del modulo" + again.arg(2),
+          "Reset del modulo" + again.arg(3)}},
     };
     for (const auto& run : runs) {
         Serial_Window_Under_Test p;
         p.port.Responder = run.responder;
         QString during;
+        QStringList shown;
         p.During_Run = [&] {
             p.clock.Advance(1000);
+            p.w->Refresh_View();
+            const QString line = Control<QLabel>(p.w, "lbl_Stato")->text();
+            if (shown.isEmpty() || shown.back() != line) {
+                shown.push_back(line);
+            }
             if (during.isEmpty() && p.port.Count(Cmd_Write_EEPROM) == 10) {
                 during = States(p.w);
                 if (run.at_block_10) {
@@ -153,6 +275,12 @@ void Serial_Window_Test::Every_run_ends_with_its_status_buttons_and_reset() {
         const QString status = Control<QLabel>(p.w, "lbl_Stato")->text();
         QVERIFY2(QRegularExpression(run.status).match(status).hasMatch(), qPrintable(status));
         QCOMPARE(p.ws.Messages.size(), run.messages);
+        QCOMPARE(shown.back(), run.shows.back());
+        qsizetype next = 0;
+        for (const QString& line : shown) {
+            next += next < run.shows.size() && line == run.shows[next];
+        }
+        QVERIFY2(next == run.shows.size(), qPrintable(shown.join(QStringLiteral(" | "))));
         QCOMPARE(p.port.Count(Cmd_Reset_PIC), run.resets);
         const std::size_t writes = p.port.Count(Cmd_Write_EEPROM);
         QCOMPARE(during, writes < 10 ? QString() : Programming);

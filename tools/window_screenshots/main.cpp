@@ -1,7 +1,8 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, the
-// "Immagini" menu and the conversion dialog, and the serial window with its port list and before,
-// during and after a programming run against module-sim. Run by scripts/screenshots under a
-// virtual X server.
+// "Immagini" menu and the conversion dialog, and the serial window with its port list; before,
+// during (a block and a retry) and after a programming run against module-sim; with another port
+// picked while the port is open; and after a rescan that no longer finds the chosen unit. Run by
+// scripts/screenshots under a virtual X server.
 #include "Configuration.h"
 #include "File_Dialog.h"
 #include "Qt_Serial_Control.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -274,16 +276,17 @@ int main(int argc, char** argv) {
     quorrin.window->close();
 
     // Two units: the second starts after the serial window has scanned, so Aggiorna finds it.
+    // The first loses one block's request, so the run shows a retry.
     QProcess sim;
     QProcess second_sim;
-    const auto start_unit = [&argv](QProcess& unit) {
-        unit.start(QString::fromLocal8Bit(argv[2]), {QStringLiteral("--pty")});
+    const auto start_unit = [&argv](QProcess& unit, QStringList faults = {}) {
+        unit.start(QString::fromLocal8Bit(argv[2]), QStringList{QStringLiteral("--pty")} + faults);
         while (unit.state() != QProcess::NotRunning && !unit.canReadLine()) {
             unit.waitForReadyRead(5000);
         }
         return QString::fromLocal8Bit(unit.readLine()).trimmed();
     };
-    const QString device = start_unit(sim);
+    const QString device = start_unit(sim, {QStringLiteral("--lose-block"), QStringLiteral("300")});
 
     vantrel.window->findChild<QAction*>(QStringLiteral("smnu_Comunicazione"))->trigger();
     frm_RS232* serial = vantrel.window->Serial_Window();
@@ -311,7 +314,9 @@ int main(int argc, char** argv) {
     saved = Save(serial, folder, QStringLiteral("serial_2_port_open")) && saved;
 
     auto* progress = serial->findChild<QProgressBar*>(QStringLiteral("pgb_RS232"));
+    auto* status = serial->findChild<QLabel*>(QStringLiteral("lbl_Stato"));
     bool during_saved = false;
+    bool retry_saved = false;
     vantrel.ws.During_Run = [&] {
         // A run refreshes the window on a timer; bring it up to date before the picture.
         serial->Refresh_View();
@@ -319,14 +324,30 @@ int main(int argc, char** argv) {
             during_saved = true;
             saved = Save(serial, folder, QStringLiteral("serial_3_during_run")) && saved;
         }
+        if (!retry_saved && status->text().contains(QStringLiteral("nuovo tentativo"))) {
+            retry_saved = true;
+            saved = Save(serial, folder, QStringLiteral("serial_4_retry")) && saved;
+        }
     };
     serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232"))->click();
     vantrel.ws.During_Run = nullptr;
-    saved = saved && during_saved;
-    saved = Save(serial, folder, QStringLiteral("serial_4_after_run")) && saved;
+    saved = saved && during_saved && retry_saved;
+    saved = Save(serial, folder, QStringLiteral("serial_5_after_run")) && saved;
 
+    // Another unit picked while the port is open: the label still names the open one.
+    list->setCurrentIndex(list->findData(second_device));
+    saved = Save(serial, folder, QStringLiteral("serial_6_other_port_picked")) && saved;
+    list->setCurrentIndex(list->findData(device));
+    serial->findChild<QPushButton*>(QStringLiteral("cmd_OFF"))->click();
+    // The chosen unit ends: the rescan chooses nothing rather than the other unit.
+    sim.terminate();
+    sim.waitForFinished(3000);
+    serial->findChild<QPushButton*>(QStringLiteral("cmd_Scan_RS232"))->click();
+    saved = Save(serial, folder, QStringLiteral("serial_7_chosen_unit_gone")) && saved;
+
+    // Only the serial window is closed, which closes its port: closing the main window would ask
+    // about the configuration's unsaved changes and wait for a click nobody makes.
     serial->close();
-    vantrel.window->close();
     for (QProcess* unit : {&sim, &second_sim}) {
         unit->terminate();
         unit->waitForFinished(3000);
