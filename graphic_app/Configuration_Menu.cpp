@@ -28,9 +28,11 @@ std::string Configuration_Filter(const Program_Description& program) {
 
 constexpr const char* Image_Filter = "Immagine EEPROM (*.bin)|*.bin|Tutti i file|*.*";
 
-QAction* Entry(QMenu& menu, QAction& before, const char* name, const char* text) {
+QAction* Entry(QMenu& menu, QAction& before, const char* name, const char* text,
+               const QKeySequence& shortcut) {
     auto* action = new QAction(QString::fromUtf8(text), &menu);
     action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
     menu.insertAction(&before, action);
     return action;
 }
@@ -42,13 +44,18 @@ Configuration_Menu::Configuration_Menu(QMainWindow& window, Program_Data& data, 
                                        QAction& exit_entry)
     : QObject(&window), window_(window), data_(data), ws_(ws), dialog_(dialog), boxes_(boxes),
       menu_(menu) {
-    connect(Entry(menu, exit_entry, "smnu_Open_Configuration", "Apri configurazione…"),
+    // The same keys on every desktop, whatever its own conventions say.
+    connect(Entry(menu, exit_entry, "smnu_Open_Configuration", "&Apri configurazione…",
+                  QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, [this] { Open_Click(); });
-    connect(Entry(menu, exit_entry, "smnu_Save_Configuration", "Salva configurazione"),
+    connect(Entry(menu, exit_entry, "smnu_Save_Configuration", "&Salva configurazione",
+                  QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, [this] { Save(); });
-    connect(Entry(menu, exit_entry, "smnu_Save_Configuration_As", "Salva configurazione con nome…"),
+    connect(Entry(menu, exit_entry, "smnu_Save_Configuration_As", "Salva configurazione con &nome…",
+                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
             &QAction::triggered, this, [this] { Save_As(); });
-    connect(Entry(menu, exit_entry, "smnu_Export_Image", "Esporta immagine EEPROM…"),
+    connect(Entry(menu, exit_entry, "smnu_Export_Image", "Es&porta immagine EEPROM…",
+                  QKeySequence(Qt::CTRL | Qt::Key_E)),
             &QAction::triggered, this, [this] { Export_Click(); });
     menu.insertSeparator(&exit_entry);
     recent_separator_ = menu.insertSeparator(&exit_entry);

@@ -1,5 +1,6 @@
 #include "Desktop_Program.h"
 
+#include "Italian_Desktop.h"
 #include "Qt_File_Dialog.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
@@ -8,9 +9,7 @@
 #include "mod_costanti.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTranslator>
 
 #include <cstdlib>
 #include <exception>
@@ -44,14 +43,9 @@ class Guarded_Application : public QApplication {
 };
 
 int Run(const Program_Description& program, int& argc, char** argv) {
+    Choose_Italian_Locale();
     Guarded_Application application(argc, argv);
-    // Every text of the programs is Italian, so Qt's own dialogs and buttons are too, whatever
-    // the desktop's language.
-    QTranslator qt_texts;
-    if (qt_texts.load(QStringLiteral("qtbase_it"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qt_texts);
-    }
+    Install_Italian_Texts(application);
     Qt_Widgets_Window_System ws;
     Qt_Serial_Control RS232_Interface;
     Qt_File_Dialog Comm_Open_Save;

@@ -34,7 +34,8 @@ std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, 
     QString selected = Selected_Filter(filters, filter_index);
     QString& last = last_choice_[QString::fromStdString(filter)];
     const QString chosen = QFileDialog::getOpenFileName(
-        parent_, QStringLiteral("Apri"), last, filters.join(QStringLiteral(";;")), &selected);
+        parent_, QStringLiteral("Apri"), last, filters.join(QStringLiteral(";;")), &selected,
+        QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
@@ -47,6 +48,7 @@ std::optional<std::string> Qt_File_Dialog::Show_Save(const std::string& filter, 
     const QStringList filters = Qt_Filters(filter);
     QString& last = last_choice_[QString::fromStdString(filter)];
     QFileDialog dialog(parent_, QStringLiteral("Salva con nome"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(Selected_Filter(filters, filter_index));

@@ -7,7 +7,8 @@
 
 class QWidget;
 
-// The main window's file dialog (Comm_Open_Save) over QFileDialog. Each showing starts from the
+// The main window's file dialog (Comm_Open_Save) over QFileDialog: Qt's own dialog, never the
+// desktop's, so that it reads Italian and looks alike everywhere. Each showing starts from the
 // previous choice made with the same filter, so bitmaps and configurations keep their folders.
 class Qt_File_Dialog : public File_Dialog {
   public:

@@ -81,10 +81,13 @@ frm_Tessaro::~frm_Tessaro() {
 }
 
 void frm_Tessaro::Build_Menus() {
-    QMenu* mnu_File = menuBar()->addMenu(QStringLiteral("File"));
+    // Every menu and entry has an access key of its own within its menu (Alt with the marked
+    // letter); the captions read as ever.
+    QMenu* mnu_File = menuBar()->addMenu(QStringLiteral("&File"));
     mnu_File->setObjectName(QStringLiteral("mnu_File"));
-    QAction* smnu_File = mnu_File->addAction(QStringLiteral("Esci"));
+    QAction* smnu_File = mnu_File->addAction(QStringLiteral("&Esci"));
     smnu_File->setObjectName(QStringLiteral("smnu_File"));
+    smnu_File->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(smnu_File, &QAction::triggered, this, [this] { close(); });
     configuration_ =
         new Configuration_Menu(*this, data_, ws_, dialog_, *this, *mnu_File, *smnu_File);
@@ -103,9 +106,9 @@ void frm_Tessaro::Build_Menus() {
     smnu_Comunicazione->setObjectName(QStringLiteral("smnu_Comunicazione"));
     connect(smnu_Comunicazione, &QAction::triggered, this, [this] { smnu_Comunicazione_Click(); });
 
-    QMenu* mnu_Immagini = menuBar()->addMenu(QStringLiteral("Immagini"));
+    QMenu* mnu_Immagini = menuBar()->addMenu(QStringLiteral("&Immagini"));
     mnu_Immagini->setObjectName(QStringLiteral("mnu_Immagini"));
-    QAction* smnu_Converti = mnu_Immagini->addAction(QStringLiteral("Converti immagine…"));
+    QAction* smnu_Converti = mnu_Immagini->addAction(QStringLiteral("&Converti immagine…"));
     smnu_Converti->setObjectName(QStringLiteral("smnu_Converti"));
     connect(smnu_Converti, &QAction::triggered, this, [this] {
         const int tab = SST_Select_Image->currentIndex();

@@ -1,5 +1,5 @@
 // The conversion dialog, opened by a picture dropped on a box: "Salva e usa" writes the
-// converted bitmap and puts it in that box's slot.
+// converted bitmap and puts it in that box's slot, the same bytes as vantrel-cli convert writes.
 #include "Test_Bitmap.h"
 #include "Window_Test_Support.h"
 #include "frm_Converti.h"
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -89,6 +90,47 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
     QVERIFY(shown.pixel(119, 64) != shown.pixel(120, 64));
     QCOMPARE(shown.pixel(0, 64), shown.pixel(119, 64));
     QCOMPARE(shown.pixel(120, 64), shown.pixel(239, 64));
+
+    // SVG text, drawn with the fonts of the font database: the command line, with no display
+    // and no platform named, writes the very bytes the dialog wrote.
+    const QString svg = folder.filePath(QStringLiteral("testo.svg"));
+    Write_File(svg.toStdString(),
+               std::string("<svg xmlns='http://www.w3.org/2000/svg' width='200' height='60'>"
+                           "<text x='4' y='44' font-family='Liberation Sans' font-size='40'>"
+                           "Allarme</text></svg>"));
+    drop(svg);
+    dialog = p.window->Converter();
+    QVERIFY(dialog);
+    Control<QComboBox>(dialog, "cmb_Retinatura")->setCurrentIndex(1);
+    const QString from_dialog = folder.filePath(QStringLiteral("Testo.bmp"));
+    p.dialog.Answers.push_back(from_dialog.toStdString());
+    Click(dialog, "cmd_Salva");
+    QTRY_VERIFY(p.window->Converter() == nullptr);
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    cli.setProcessEnvironment(environment);
+    const QString from_cli = folder.filePath(QStringLiteral("testo_cli.bmp"));
+    cli.start(QStringLiteral(VANTREL_CLI),
+              {QStringLiteral("convert"), svg, QStringLiteral("--model"), QStringLiteral("128240A"),
+               QStringLiteral("--dither"), QStringLiteral("floyd-steinberg"), QStringLiteral("-o"),
+               from_cli});
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    const std::string bitmap = Read_File(from_dialog.toStdString());
+    QVERIFY(bitmap.size() == 62 + 32 * 128);
+    QVERIFY(Read_File(from_cli.toStdString()) == bitmap);
+    const QImage text(from_dialog);
+    int lit = 0;
+    for (int y = 0; y < text.height(); ++y) {
+        for (int x = 0; x < text.width(); ++x) {
+            lit += qGray(text.pixel(x, y)) == 0;
+        }
+    }
+    QVERIFY(lit > 500);
 }
 
 QTEST_MAIN(Convert_Dialog_Test)

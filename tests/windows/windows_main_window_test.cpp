@@ -1,5 +1,7 @@
-// The main window of both programs: start-up, picture boxes, bitmap import, glyph editors.
+// The main window of both programs: start-up, picture boxes, bitmap import, glyph editors, the
+// menus' keys, and Qt's own texts in Italian.
 #include "Image_Decoder.h"
+#include "Italian_Desktop.h"
 #include "Qt_Lit_Picture.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Test_Bitmap.h"
@@ -7,8 +9,12 @@
 #include "mod_Compilatore.h"
 
 #include <QApplication>
+#include <QFileIconProvider>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -31,6 +37,9 @@ class Main_Window_Test : public QObject {
     void Import_takes_a_fitting_bitmap_into_its_slot_only_and_refuses_the_rest();
     void A_drag_paints_glyph_cells_the_way_its_first_cell_went();
     void The_message_box_is_modal_with_its_icon_and_OK_only();
+    void Every_menu_and_entry_has_its_own_access_key_and_the_file_entries_their_shortcuts();
+    // Last: the translations stay installed for the rest of the process.
+    void Qt_s_own_texts_dates_and_file_types_read_Italian();
 };
 
 void Main_Window_Test::Both_programs_start_with_every_default_shown() {
@@ -146,6 +155,79 @@ void Main_Window_Test::The_message_box_is_modal_with_its_icon_and_OK_only() {
                  icon == Message_Icon::Critical ? QMessageBox::Critical : QMessageBox::Warning);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
+}
+
+void Main_Window_Test::
+    Every_menu_and_entry_has_its_own_access_key_and_the_file_entries_their_shortcuts() {
+    for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
+        Program_Under_Test p(*program);
+        QVERIFY(p.Start());
+        QMenuBar* bar = p.window->menuBar();
+        QList<QList<QAction*>> menus{bar->actions()};
+        for (QAction* entry : bar->actions()) {
+            menus << entry->menu()->actions();
+        }
+        for (const QList<QAction*>& entries : menus) {
+            QSet<QChar> keys;
+            for (const QAction* entry : entries) {
+                if (entry->isSeparator()) {
+                    continue;
+                }
+                const qsizetype amp = entry->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0 && amp + 1 < entry->text().size(), qPrintable(entry->text()));
+                const QChar key = entry->text()[amp + 1].toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(entry->text()));
+                keys.insert(key);
+            }
+        }
+        QCOMPARE(p.window->findChild<QAction*>(QStringLiteral("smnu_File"))->text(),
+                 QStringLiteral("&Esci"));
+
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        // Every dialog the keys open is cancelled; the exit comes last.
+        const struct {
+            const char* Entry;
+            QKeyCombination Key;
+        } rows[] = {
+            {"smnu_Open_Configuration", Qt::CTRL | Qt::Key_O},
+            {"smnu_Save_Configuration", Qt::CTRL | Qt::Key_S},
+            {"smnu_Save_Configuration_As", Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+            {"smnu_Export_Image", Qt::CTRL | Qt::Key_E},
+            {"smnu_File", Qt::CTRL | Qt::Key_Q},
+        };
+        for (const auto& row : rows) {
+            auto* entry = p.window->findChild<QAction*>(QString::fromLatin1(row.Entry));
+            QSignalSpy triggered(entry, &QAction::triggered);
+            QTest::keyClick(p.window.get(), row.Key.key(), row.Key.keyboardModifiers());
+            QVERIFY2(triggered.count() == 1, row.Entry);
+        }
+        QVERIFY(!p.window->isVisible());
+    }
+}
+
+// What the file dialog shows: Qt's own texts, the folder's type, dates and file types.
+void Main_Window_Test::Qt_s_own_texts_dates_and_file_types_read_Italian() {
+    Install_Italian_Texts(*qApp);
+    const struct {
+        const char* Context;
+        const char* Source;
+        const char* Italian;
+    } rows[] = {
+        {"QFileDialog", "Look in:", "Cerca in:"},
+        {"QFileSystemModel", "Date Modified", "Data di modifica"},
+        {"QPlatformTheme", "Cancel", "Annulla"},
+    };
+    for (const auto& row : rows) {
+        QCOMPARE(QCoreApplication::translate(row.Context, row.Source),
+                 QString::fromUtf8(row.Italian));
+    }
+    QTemporaryDir folder;
+    QCOMPARE(QFileIconProvider().type(QFileInfo(folder.path())), QStringLiteral("Cartella"));
+    QCOMPARE(QMimeDatabase().mimeTypeForName(QStringLiteral("image/bmp")).comment(),
+             QStringLiteral("Immagine Windows BMP"));
+    QCOMPARE(QLocale().toString(QDate(2024, 3, 5), QStringLiteral("d MMMM dddd")),
+             QStringLiteral("5 marzo martedì"));
 }
 
 QTEST_MAIN(Main_Window_Test)

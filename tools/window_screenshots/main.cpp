@@ -1,10 +1,13 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, the
-// "Immagini" menu and the conversion dialog, and the serial window with its port list; before,
-// during (a block and a retry) and after a programming run against module-sim; with another port
-// picked while the port is open; and after a rescan that no longer finds the chosen unit. Run by
-// scripts/screenshots under a virtual X server.
+// "File" and "Immagini" menus, the file dialog and the conversion dialog, and the serial window
+// with its port list; before, during (a block and a retry) and after a programming run against
+// module-sim; with another port picked while the port is open; and after a rescan that no longer
+// finds the chosen unit. Run by scripts/screenshots under a virtual X server, started in Italian
+// as the programs start.
 #include "Configuration.h"
 #include "File_Dialog.h"
+#include "Italian_Desktop.h"
+#include "Qt_File_Dialog.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
@@ -15,6 +18,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,6 +34,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 
 #include <deque>
 #include <functional>
@@ -243,10 +249,41 @@ bool Save_File_Menu(Program& p, const QString& scratch, const QString& folder) {
     return saved;
 }
 
+// The programs' own file dialog on a folder holding a folder, a bitmap and a configuration, its
+// list in detail so that it shows their types and dates.
+bool Save_File_Dialog(const QString& scratch, const QString& folder) {
+    const QDir files(scratch + QStringLiteral("/Impianti"));
+    files.mkpath(QStringLiteral("Stabilimento nord"));
+    Sample_Background(files.path(), 128, 64);
+    QFile(scratch + QStringLiteral("/impianto.vantrel")).copy(files.filePath("impianto.vantrel"));
+    bool saved = false;
+    QTimer::singleShot(500, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialog->setViewMode(QFileDialog::Detail);
+            dialog->resize(900, 440);
+            Settle();
+            for (auto* list : dialog->findChildren<QTreeView*>()) {
+                list->header()->resizeSections(QHeaderView::ResizeToContents);
+            }
+            saved = Save(dialog, folder, QStringLiteral("vantrel_file_dialog"));
+            dialog->reject();
+        }
+    });
+    // The first open dialog starts in the working folder.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(files.path());
+    Qt_File_Dialog dialog;
+    dialog.Show_Open("Bitmap (*.bmp)|*.bmp|Tutti i file|*.*", 2);
+    QDir::setCurrent(working);
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    Choose_Italian_Locale();
     QApplication application(argc, argv);
+    Install_Italian_Texts(application);
     // The recent configurations of these pictures stay out of the user's own list.
     QStandardPaths::setTestModeEnabled(true);
     QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -256,7 +293,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: window_screenshots <output folder> <module-sim>" << std::endl;
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(folder);
     QTemporaryDir scratch;
     bool saved = true;
@@ -266,6 +303,7 @@ int main(int argc, char** argv) {
     Choose_Background(vantrel, "pct_Image_128240A", 2, Sample_Background(scratch.path(), 240, 128));
     Draw_Glyphs(vantrel);
     saved = Save_File_Menu(vantrel, scratch.path(), folder) && saved;
+    saved = Save_File_Dialog(scratch.path(), folder) && saved;
     saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
     saved = Save_Picture_Menu(vantrel, folder) && saved;
     saved = Save_Conversion(vantrel, folder, scratch.path()) && saved;
