@@ -20,9 +20,12 @@ constexpr std::array<std::uint64_t, 256> Column_Spread = [] {
     return table;
 }();
 
-void Fail(Window_System& ws, const std::string& first_line) {
-    ws.Message_Box(first_line + CR_LF + "Impossibile continuare!!", Title_Error,
-                   Message_Icon::Critical);
+// `slot`, when given, names the model and slot on a line of its own: a file name alone does not
+// tell which of sixteen slots holds it.
+void Fail(Window_System& ws, const std::string& first_line, const std::string& slot = "") {
+    ws.Message_Box(first_line + CR_LF + "Impossibile continuare!!" +
+                       (slot.empty() ? "" : CR_LF + slot),
+                   Title_Error, Message_Icon::Critical);
 }
 
 } // namespace
@@ -33,16 +36,18 @@ std::int16_t Slot_Size(double value) {
 }
 
 bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string& name, int width,
-                 int height, Window_System& ws) {
+                 int height, Window_System& ws, const std::string& slot) {
     if (!ws.File_Exists(path)) {
-        Fail(ws, "File " + name + " non trovato.");
+        Fail(ws, "File " + name + " non trovato.", slot);
         return false;
     }
     Bitmap_Grid& grid = data.Bitmap_Rows;
     const Bitmap_File file = Read_Bitmap_File(path, width, height, grid.Bytes);
     if (!file) {
-        Fail(ws, "File " + name +
-                     (file.Fault == Bitmap_Fault::Invalid ? " non valido." : " non leggibile."));
+        Fail(ws,
+             "File " + name +
+                 (file.Fault == Bitmap_Fault::Invalid ? " non valido." : " non leggibile."),
+             slot);
         return false;
     }
     grid.Rows = height;
@@ -103,7 +108,8 @@ bool Compile_Images(Program_Data& data, Window_System& ws) {
                              model.Code + ".");
                 return false;
             }
-            if (!Read_Bitmap(data, slot.Path, slot.Name, w, h, ws)) {
+            if (!Read_Bitmap(data, slot.Path, slot.Name, w, h, ws,
+                             model.Code + ", Immagine numero " + std::to_string(i + 1))) {
                 return false;
             }
             if (model.Layout == Packing::Vertical_Pages) {

@@ -13,10 +13,10 @@ std::int16_t Slot_Size(double value);
 // Loads the pixel rows of the slot's bitmap through the bitmap reader into data.Bitmap_Rows, top
 // row first, a set bit being a pixel the unit leaves unlit (colour index 1 of a black-then-white
 // file). Only the header and the pixel array at the header's offset are read. A file that is
-// missing, unreadable, or no longer one the choice would take is reported (naming `name`) and
-// gives false.
+// missing, unreadable, or no longer one the choice would take is reported (naming `name`, and
+// `slot` on a line of its own when given) and gives false.
 bool Read_Bitmap(Program_Data& data, const std::string& path, const std::string& name, int width,
-                 int height, Window_System& ws);
+                 int height, Window_System& ws, const std::string& slot = "");
 
 // Packs data.Bitmap_Rows into data.Packed_Image: one byte per pixel column and 8-row page,
 // the page's top row in bit 0.

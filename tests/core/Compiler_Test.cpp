@@ -106,7 +106,8 @@ TEST_F(Compiler, Missing_File_Stops_And_Leaves_Later_Regions_As_They_Were) {
     data.Font_5x8_Columns = {9, 9, 9, 9, 9};
     EXPECT_FALSE(Compile_Images(data, ws));
     ASSERT_EQ(ws.Messages.size(), 1u);
-    EXPECT_EQ(ws.Messages[0].Text, "File 64240B_2.bmp non trovato.\r\nImpossibile continuare!!");
+    EXPECT_EQ(ws.Messages[0].Text, "File 64240B_2.bmp non trovato.\r\nImpossibile continuare!!"
+                                   "\r\n64240B, Immagine numero 3");
     // Slots compiled before the missing one hold the new pictures.
     EXPECT_FALSE(All(Region(data, 0x2780, 1920), 0xFF));
     EXPECT_FALSE(All(Region(data, 0x0000, 1024), 0xFF));
