@@ -41,7 +41,7 @@ void Picture_Box::paintEvent(QPaintEvent* event) {
     if (!refused_) {
         return;
     }
-    constexpr int Side = 18;
+    constexpr int Side = 20;
     QPainter paint(this);
     QPainterPath corner;
     corner.moveTo(width() - Side, 0);
@@ -52,9 +52,9 @@ void Picture_Box::paintEvent(QPaintEvent* event) {
     paint.setPen(Qt::white);
     QFont bold = font();
     bold.setBold(true);
-    bold.setPixelSize(10);
+    bold.setPixelSize(9);
     paint.setFont(bold);
-    paint.drawText(QRect(width() - Side / 2 - 1, 0, Side / 2, Side / 2 + 1), Qt::AlignCenter,
+    paint.drawText(QRect(width() - Side / 2, 1, Side / 2 - 1, Side / 2), Qt::AlignCenter,
                    QStringLiteral("!"));
 }
 

@@ -206,6 +206,11 @@ QWidget* frm_Tessaro::Glyph_Frame(const char* name, const char* caption, Glyph g
             "Valori delle colonne, bit 0 = riga in alto: da 0 a %1, decimali o esadecimali con 0x; "
             "Invio li applica")
             .arg(grid->Highest_Value()));
+    // Wide enough to show every column at its widest, as the grid above stays in view whole.
+    const QString widest = QStringLiteral("0x%1,")
+                               .arg(QString(glyph == Glyph::Font_5x8 ? 2 : 4, QLatin1Char('F')))
+                               .repeated(grid->Columns());
+    values->setMinimumWidth(values->fontMetrics().horizontalAdvance(widest) + 24);
     auto* refused = new QLabel;
     refused->setObjectName(QStringLiteral("lbl_%1_Refused").arg(suffix));
     refused->setWordWrap(true);
@@ -238,6 +243,7 @@ void frm_Tessaro::Show_Glyph_Values() {
     txt_Font_10x16_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_10x16)));
     for (QLineEdit* field : {txt_Font_5x8_Values, txt_Font_10x16_Values}) {
         field->setStyleSheet(QString());
+        field->setCursorPosition(0);
     }
     for (QLabel* refused : {lbl_Font_5x8_Refused, lbl_Font_10x16_Refused}) {
         refused->clear();
