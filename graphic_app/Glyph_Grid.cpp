@@ -106,6 +106,9 @@ void Glyph_Grid::Toggle_Cell(int row, int column) {
     drag_state_ = !Is_On(row, column);
     Paint_Cell(row, column, drag_state_);
     emit Changed();
+    if (!dragging_) {
+        emit Step_Done();
+    }
 }
 
 void Glyph_Grid::Show_Glyph() {
@@ -123,6 +126,21 @@ void Glyph_Grid::Clear() {
         }
     }
     emit Changed();
+    emit Step_Done();
+}
+
+void Glyph_Grid::Set_Values(const std::vector<std::uint32_t>& values) {
+    for (int c = 0; c < columnCount() && c < int(values.size()); ++c) {
+        for (int r = 0; r < rowCount(); ++r) {
+            Paint_Cell(r, c, (values[std::size_t(c)] >> r) & 1);
+        }
+    }
+    emit Changed();
+    emit Step_Done();
+}
+
+std::uint32_t Glyph_Grid::Highest_Value() const {
+    return glyph_ == Glyph::Font_5x8 ? 255 : 65535;
 }
 
 void Glyph_Grid::mousePressEvent(QMouseEvent* event) {
@@ -151,5 +169,8 @@ void Glyph_Grid::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Glyph_Grid::mouseReleaseEvent(QMouseEvent*) {
-    dragging_ = false;
+    if (dragging_) {
+        dragging_ = false;
+        emit Step_Done();
+    }
 }

@@ -4,7 +4,9 @@
 
 #include <QTableWidget>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // The two glyphs a graphic-LCD program edits.
 enum class Glyph { Font_5x8, Font_10x16 };
@@ -19,6 +21,7 @@ std::string Glyph_Values_Text(const Program_Data& data, Glyph glyph);
 // A glyph editor: one square cell per pixel between the window-text colour (on) and the window
 // colour (off), with the same state in the column array. Pressing a cell toggles it, every
 // press (the second of a double click too); dragging paints the state the first cell took.
+// A press with its drag, a clearing and a set of typed values are each one step of undo.
 class Glyph_Grid : public QTableWidget {
     Q_OBJECT
 
@@ -33,9 +36,17 @@ class Glyph_Grid : public QTableWidget {
     void Show_Glyph();
     // Switches every pixel off.
     void Clear();
+    // Takes typed column values, one per column, each within the glyph's range.
+    void Set_Values(const std::vector<std::uint32_t>& values);
+
+    int Columns() const { return columnCount(); }
+    std::uint32_t Highest_Value() const;
 
   signals:
+    // A pixel changed.
     void Changed();
+    // The edit under way is complete: one step of undo.
+    void Step_Done();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

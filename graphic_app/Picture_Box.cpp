@@ -4,6 +4,8 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace {
 
@@ -25,6 +27,35 @@ Picture_Box::Picture_Box(int width, int height, std::function<void(Mouse_Button)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
+}
+
+void Picture_Box::Show(const QPixmap& picture, bool refused, const QString& tooltip) {
+    setPixmap(picture);
+    setToolTip(tooltip);
+    refused_ = refused;
+    update();
+}
+
+void Picture_Box::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!refused_) {
+        return;
+    }
+    constexpr int Side = 20;
+    QPainter paint(this);
+    QPainterPath corner;
+    corner.moveTo(width() - Side, 0);
+    corner.lineTo(width(), 0);
+    corner.lineTo(width(), Side);
+    corner.closeSubpath();
+    paint.fillPath(corner, QColor(200, 0, 0));
+    paint.setPen(Qt::white);
+    QFont bold = font();
+    bold.setBold(true);
+    bold.setPixelSize(9);
+    paint.setFont(bold);
+    paint.drawText(QRect(width() - Side / 2, 1, Side / 2 - 1, Side / 2), Qt::AlignCenter,
+                   QStringLiteral("!"));
 }
 
 void Picture_Box::mousePressEvent(QMouseEvent* event) {

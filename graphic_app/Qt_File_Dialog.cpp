@@ -30,11 +30,17 @@ QString Selected_Filter(const QStringList& filters, int filter_index) {
 } // namespace
 
 std::optional<std::string> Qt_File_Dialog::Show_Open(const std::string& filter, int filter_index) {
+    return Show_Open_In(filter, filter_index, {});
+}
+
+std::optional<std::string> Qt_File_Dialog::Show_Open_In(const std::string& filter, int filter_index,
+                                                        const std::string& folder) {
     const QStringList filters = Qt_Filters(filter);
     QString selected = Selected_Filter(filters, filter_index);
     QString& last = last_choice_[QString::fromStdString(filter)];
+    const QString start = folder.empty() ? last : QString::fromStdString(folder);
     const QString chosen = QFileDialog::getOpenFileName(
-        parent_, QStringLiteral("Apri"), last, filters.join(QStringLiteral(";;")), &selected,
+        parent_, QStringLiteral("Apri"), start, filters.join(QStringLiteral(";;")), &selected,
         QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty()) {
         return std::nullopt;

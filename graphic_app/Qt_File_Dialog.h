@@ -14,6 +14,8 @@ class Qt_File_Dialog : public File_Dialog {
   public:
     void Set_Parent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> Show_Open(const std::string& filter, int filter_index) override;
+    std::optional<std::string> Show_Open_In(const std::string& filter, int filter_index,
+                                            const std::string& folder) override;
     std::optional<std::string> Show_Save(const std::string& filter, int filter_index,
                                          const std::string& suggested) override;
 

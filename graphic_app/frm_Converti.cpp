@@ -77,8 +77,8 @@ QString Read_Failure_Text(const Picture_Read_Result& result, const std::string& 
 } // namespace
 
 frm_Converti::frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& dialog,
-                           Picture_Boxes& boxes, QWidget* parent)
-    : QDialog(parent), data_(data), ws_(ws), dialog_(dialog), boxes_(boxes) {
+                           Picture_Boxes& boxes, Conversion_Memory& memory, QWidget* parent)
+    : QDialog(parent), data_(data), ws_(ws), dialog_(dialog), boxes_(boxes), memory_(memory) {
     setObjectName(QStringLiteral("frm_Converti"));
     setWindowTitle(QStringLiteral("Converti immagine"));
 
@@ -166,6 +166,13 @@ frm_Converti::frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& d
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    const Conversion_Options remembered = memory_.Options;
+    cmb_Adattamento->setCurrentIndex(cmb_Adattamento->findData(int(remembered.Scale)));
+    spn_Soglia->setValue(remembered.Threshold);
+    sld_Soglia->setValue(remembered.Threshold);
+    cmb_Retinatura->setCurrentIndex(cmb_Retinatura->findData(int(remembered.Dither)));
+    chk_Inverti->setChecked(remembered.Invert);
+
     connect(cmd_Sfoglia, &QPushButton::clicked, this, [this] { cmd_Sfoglia_Click(); });
     connect(cmd_Salva, &QPushButton::clicked, this, [this] { cmd_Salva_Click(); });
     connect(cmd_Annulla, &QPushButton::clicked, this, &QDialog::reject);
@@ -188,6 +195,7 @@ bool frm_Converti::Load_Source(const std::string& path) {
         return false;
     }
     source_path_ = path;
+    memory_.Source_Folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
     source_ = std::move(result.Luma);
     laid_model_ = -1;
     txt_Sorgente->setText(QString::fromStdString(path));
@@ -219,6 +227,7 @@ void frm_Converti::Refresh_Preview() {
         laid_scale_ = options.Scale;
     }
     shown_ = Apply_Tone(laid_, options);
+    memory_.Options = options;
 
     const QImage image = Lit_Dark(shown_);
     const int zoom = Zoom(model.Width);
@@ -236,7 +245,7 @@ void frm_Converti::Refresh_Preview() {
 }
 
 void frm_Converti::cmd_Sfoglia_Click() {
-    if (const auto chosen = dialog_.Show_Open(Picture_Filter, 1)) {
+    if (const auto chosen = dialog_.Show_Open_In(Picture_Filter, 1, memory_.Source_Folder)) {
         Load_Source(*chosen);
     }
 }
@@ -245,11 +254,14 @@ void frm_Converti::cmd_Salva_Click() {
     if (source_path_.empty()) {
         return;
     }
-    const Model_Descriptor& model = Model();
+    const int model_index = cmb_Modello->currentIndex();
+    const int slot = cmb_Immagine->currentIndex();
     const QFileInfo source(QString::fromStdString(source_path_));
-    const QString suggested =
-        source.dir().filePath(source.completeBaseName() + "_" + QString::fromStdString(model.Code) +
-                              QStringLiteral(".bmp"));
+    // The slot is in the name, so converting one picture for two slots makes two files.
+    const QString suggested = source.dir().filePath(
+        QStringLiteral("%1_%2_%3.bmp")
+            .arg(source.completeBaseName(), QString::fromStdString(Model().Code))
+            .arg(slot + 1));
     const auto chosen = dialog_.Show_Save(Bitmap_Save_Filter, 1, suggested.toStdString());
     if (!chosen || !Bitmap_Name_Passes(*chosen, ws_)) {
         return;
@@ -259,8 +271,8 @@ void frm_Converti::cmd_Salva_Click() {
         ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
         return;
     }
-    if (Accept_Background(data_, cmb_Modello->currentIndex(), cmb_Immagine->currentIndex(), *chosen,
-                          boxes_, ws_)) {
+    if (Accept_Background(data_, model_index, slot, *chosen, boxes_, ws_)) {
+        emit Slot_Filled(model_index, slot);
         accept();
     }
 }

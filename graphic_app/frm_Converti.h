@@ -18,22 +18,34 @@ class QPushButton;
 class QSlider;
 class QSpinBox;
 
+// What the conversion dialog keeps for the rest of the session, from one opening to the next:
+// the folder of the last source and the last settings.
+struct Conversion_Memory {
+    std::string Source_Folder;
+    Conversion_Options Options;
+};
+
 // The conversion dialog: any picture becomes a chosen slot's 1-bit bitmap. It keeps the decoded
 // source and the source laid on the display, so a change of threshold, dithering or inversion
 // only redoes the tone, and a change of model or fitting redoes the geometry too. "Salva e usa"
-// writes the bitmap and assigns it through the picture-box acceptance.
+// writes the bitmap and assigns it through the picture-box acceptance. It opens with the settings
+// it last had and browses from the folder of the last source.
 class frm_Converti : public QDialog {
     Q_OBJECT
 
   public:
     frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& dialog, Picture_Boxes& boxes,
-                 QWidget* parent = nullptr);
+                 Conversion_Memory& memory, QWidget* parent = nullptr);
 
     // Decodes the file and makes it the source; on failure the user is told why and the
     // previous source stays. False when it was refused.
     bool Load_Source(const std::string& path);
     // Chooses the model and slot that "Salva e usa" fills.
     void Preset_Slot(int model_index, int slot);
+
+  signals:
+    // "Salva e usa" put its bitmap in this slot; the dialog closes next.
+    void Slot_Filled(int model_index, int slot);
 
   private:
     void cmd_Sfoglia_Click();
@@ -47,6 +59,7 @@ class frm_Converti : public QDialog {
     Window_System& ws_;
     File_Dialog& dialog_;
     Picture_Boxes& boxes_;
+    Conversion_Memory& memory_;
 
     std::string source_path_;
     Grey_Picture source_;

@@ -1,15 +1,19 @@
 #include "frm_Tessaro.h"
 
 #include "Configuration_Menu.h"
+#include "Glyph_Values.h"
 #include "Picture_Box.h"
 #include "Qt_Lit_Picture.h"
+#include "Slot_File_Watch.h"
+#include "Slot_Picture.h"
 #include "Start_Up.h"
-#include "frm_Converti.h"
+#include "frm_Ripristina.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
@@ -51,7 +55,8 @@ QWidget* Page_Holding(QWidget* frame) {
 frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dialog,
                          Serial_Control& RS232_Interface, Millisecond_Clock& clock)
     : data_(data), ws_(ws), dialog_(dialog), RS232_Interface_(RS232_Interface),
-      link_(data, RS232_Interface, ws, clock, relay_) {
+      link_(data, RS232_Interface, ws, clock, relay_), history_(data),
+      watch_(new Slot_File_Watch(this)) {
     setObjectName(QStringLiteral("frm_Tessaro"));
     setWindowTitle(Q(data.Program.Main_Caption));
     Build_Menus();
@@ -68,6 +73,7 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
     }
     SST_Select_Image->setCurrentIndex(0);
     setCentralWidget(SST_Select_Image);
+    connect(watch_, &Slot_File_Watch::Files_Changed, this, [this] { Show_Slots(); });
 
     link_.Set_Port_Lost_Handler([this] {
         if (frm_RS232* open = Serial_Window()) {
@@ -97,7 +103,24 @@ void frm_Tessaro::Build_Menus() {
             msh_Font_10x16->Show_Glyph();
             Show_Glyph_Values();
         }
+        Show_Slots();
+        // Undoing stops at the configuration: what came before it belongs to another one.
+        history_.Reset(data_);
+        Update_Undo_Entries();
     };
+
+    QMenu* mnu_Modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
+    mnu_Modifica->setObjectName(QStringLiteral("mnu_Modifica"));
+    smnu_Annulla = mnu_Modifica->addAction(QStringLiteral("&Annulla"));
+    smnu_Annulla->setObjectName(QStringLiteral("smnu_Annulla"));
+    smnu_Annulla->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    connect(smnu_Annulla, &QAction::triggered, this, [this] { Undo_Redo(true); });
+    smnu_Ripeti = mnu_Modifica->addAction(QStringLiteral("&Ripeti"));
+    smnu_Ripeti->setObjectName(QStringLiteral("smnu_Ripeti"));
+    smnu_Ripeti->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    connect(smnu_Ripeti, &QAction::triggered, this, [this] { Undo_Redo(false); });
+    Update_Undo_Entries();
 
     QMenu* mnu_Comunicazione = menuBar()->addMenu(QStringLiteral("&Comunicazione"));
     mnu_Comunicazione->setObjectName(QStringLiteral("mnu_Comunicazione"));
@@ -114,6 +137,10 @@ void frm_Tessaro::Build_Menus() {
         const int tab = SST_Select_Image->currentIndex();
         Open_Converter(tab < int(data_.Program.Models.size()) ? tab : 0, 0);
     });
+    QAction* smnu_Ripristina =
+        mnu_Immagini->addAction(QStringLiteral("&Ripristina sfondo predefinito…"));
+    smnu_Ripristina->setObjectName(QStringLiteral("smnu_Ripristina"));
+    connect(smnu_Ripristina, &QAction::triggered, this, [this] { Restore_Default_Click(); });
 }
 
 QWidget* frm_Tessaro::Model_Page(int model_index) {
@@ -129,12 +156,10 @@ QWidget* frm_Tessaro::Model_Page(int model_index) {
         auto* box = new Picture_Box(
             model.Width, model.Height,
             [this, model_index, k](Mouse_Button b) {
-                const Image_Slot& slot =
-                    data_.Tables[std::size_t(model_index)].Slots[std::size_t(k)];
-                const std::string before = slot.Path;
                 Picture_Box_Mouse_Down(data_, model_index, k, b, dialog_, *this, ws_);
-                if (slot.Path != before) {
-                    configuration_->Mark_Changed();
+                if (b == Mouse_Button::Right) {
+                    Record_Step();
+                    Show_Slots();
                 }
             },
             [this, model_index, k](const std::string& file) {
@@ -158,15 +183,18 @@ QWidget* frm_Tessaro::Fonts_Page() {
     stack->addWidget(Glyph_Frame("fra_5x8", "Font 5x8 pixel:", Glyph::Font_5x8, msh_Font_5x8));
     stack->addWidget(
         Glyph_Frame("fra_10x16", "Font 10x16 pixel:", Glyph::Font_10x16, msh_Font_10x16));
-    lbl_Font_5x8_Values = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_5x8_Values"));
-    lbl_Font_10x16_Values = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_10x16_Values"));
+    txt_Font_5x8_Values = fonts->findChild<QLineEdit*>(QStringLiteral("txt_Font_5x8_Values"));
+    txt_Font_10x16_Values = fonts->findChild<QLineEdit*>(QStringLiteral("txt_Font_10x16_Values"));
+    lbl_Font_5x8_Refused = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_5x8_Refused"));
+    lbl_Font_10x16_Refused = fonts->findChild<QLabel*>(QStringLiteral("lbl_Font_10x16_Refused"));
     Show_Glyph_Values();
 
     return Page_Holding(fonts);
 }
 
 // A glyph's frame: the grid, under it the column values as the command line takes them (so
-// they can be copied from here) and the button that clears the glyph.
+// they can be copied from here, or typed in), the reason a typed value was refused, and the
+// button that clears the glyph.
 QWidget* frm_Tessaro::Glyph_Frame(const char* name, const char* caption, Glyph glyph,
                                   Glyph_Grid*& grid) {
     const QString suffix =
@@ -174,29 +202,74 @@ QWidget* frm_Tessaro::Glyph_Frame(const char* name, const char* caption, Glyph g
     auto* frame = Frame(name, caption);
     grid = new Glyph_Grid(glyph, data_);
     grid->setObjectName(QStringLiteral("msh_") + suffix);
-    auto* values = new QLabel;
-    values->setObjectName(QStringLiteral("lbl_%1_Values").arg(suffix));
-    values->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    values->setToolTip(QStringLiteral("Valori delle colonne, bit 0 = riga in alto"));
+    auto* values = new QLineEdit;
+    values->setObjectName(QStringLiteral("txt_%1_Values").arg(suffix));
+    values->setToolTip(
+        QStringLiteral(
+            "Valori delle colonne, bit 0 = riga in alto: da 0 a %1, decimali o esadecimali con 0x; "
+            "Invio li applica")
+            .arg(grid->Highest_Value()));
+    // Wide enough to show every column at its widest, as the grid above stays in view whole.
+    const QString widest = QStringLiteral("0x%1,")
+                               .arg(QString(glyph == Glyph::Font_5x8 ? 2 : 4, QLatin1Char('F')))
+                               .repeated(grid->Columns());
+    values->setMinimumWidth(values->fontMetrics().horizontalAdvance(widest) + 24);
+    auto* refused = new QLabel;
+    refused->setObjectName(QStringLiteral("lbl_%1_Refused").arg(suffix));
+    refused->setWordWrap(true);
+    QPalette red = refused->palette();
+    red.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    refused->setPalette(red);
+    refused->hide();
     auto* clear = new QPushButton(QStringLiteral("Pulisci"));
     clear->setObjectName(QStringLiteral("cmd_Clear_") + suffix);
     clear->setToolTip(QStringLiteral("Spegne tutti i pixel"));
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(grid, 0, Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(values);
+    layout->addWidget(refused);
     layout->addWidget(clear, 0, Qt::AlignLeft);
     Glyph_Grid* edited = grid;
     connect(clear, &QPushButton::clicked, this, [edited] { edited->Clear(); });
+    connect(values, &QLineEdit::editingFinished, this,
+            [this, glyph] { Glyph_Values_Entered(glyph); });
     connect(grid, &Glyph_Grid::Changed, this, [this] {
         Show_Glyph_Values();
         configuration_->Mark_Changed();
     });
+    connect(grid, &Glyph_Grid::Step_Done, this, [this] { Record_Step(); });
     return frame;
 }
 
 void frm_Tessaro::Show_Glyph_Values() {
-    lbl_Font_5x8_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_5x8)));
-    lbl_Font_10x16_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_10x16)));
+    txt_Font_5x8_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_5x8)));
+    txt_Font_10x16_Values->setText(Q(Glyph_Values_Text(data_, Glyph::Font_10x16)));
+    for (QLineEdit* field : {txt_Font_5x8_Values, txt_Font_10x16_Values}) {
+        field->setStyleSheet(QString());
+        field->setCursorPosition(0);
+    }
+    for (QLabel* refused : {lbl_Font_5x8_Refused, lbl_Font_10x16_Refused}) {
+        refused->clear();
+        refused->hide();
+    }
+}
+
+void frm_Tessaro::Glyph_Values_Entered(Glyph glyph) {
+    const bool small = glyph == Glyph::Font_5x8;
+    Glyph_Grid* grid = small ? msh_Font_5x8 : msh_Font_10x16;
+    QLineEdit* field = small ? txt_Font_5x8_Values : txt_Font_10x16_Values;
+    QLabel* refused = small ? lbl_Font_5x8_Refused : lbl_Font_10x16_Refused;
+    std::vector<std::uint32_t> values;
+    std::string reason;
+    if (!Parse_Glyph_Values(field->text().toStdString(), grid->Columns(), grid->Highest_Value(),
+                            values, reason)) {
+        // The typed text stays, to be put right; the glyph is untouched.
+        field->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid rgb(200, 0, 0); }"));
+        refused->setText(Q(reason));
+        refused->show();
+        return;
+    }
+    grid->Set_Values(values);
 }
 
 bool frm_Tessaro::Form_Load() {
@@ -207,7 +280,65 @@ bool frm_Tessaro::Form_Load() {
         msh_Font_5x8->Set_Up();
         msh_Font_10x16->Set_Up();
     }
+    Show_Slots();
+    history_.Reset(data_);
+    Update_Undo_Entries();
     return true;
+}
+
+void frm_Tessaro::Show_Slots() {
+    std::vector<std::string> files;
+    for (std::size_t m = 0; m < boxes_.size(); ++m) {
+        const Image_Table& table = data_.Tables[m];
+        for (std::size_t k = 0; k < std::size_t(Slots_Per_Table); ++k) {
+            const Image_Slot& slot = table.Slots[k];
+            const Slot_Picture shown = Read_Slot_Picture(slot, *table.Model, ws_.Program_Folder());
+            boxes_[m][k]->Show(QPixmap::fromImage(Lit_Picture_Image(shown.Picture)), shown.Refused,
+                               Q(shown.Tooltip));
+            files.push_back(slot.Path);
+        }
+    }
+    watch_->Watch(files);
+}
+
+void frm_Tessaro::Record_Step() {
+    if (history_.Record(data_)) {
+        configuration_->Mark_Changed();
+    }
+    Update_Undo_Entries();
+}
+
+void frm_Tessaro::Undo_Redo(bool undo) {
+    if (!(undo ? history_.Undo(data_) : history_.Redo(data_))) {
+        return;
+    }
+    if (msh_Font_5x8) {
+        msh_Font_5x8->Show_Glyph();
+        msh_Font_10x16->Show_Glyph();
+        Show_Glyph_Values();
+    }
+    Show_Slots();
+    configuration_->Mark_Changed();
+    Update_Undo_Entries();
+}
+
+void frm_Tessaro::Update_Undo_Entries() {
+    smnu_Annulla->setEnabled(history_.Can_Undo());
+    smnu_Ripeti->setEnabled(history_.Can_Redo());
+}
+
+void frm_Tessaro::Restore_Default_Click() {
+    const int tab = SST_Select_Image->currentIndex();
+    frm_Ripristina ask(data_.Program, tab < int(data_.Program.Models.size()) ? tab : 0, 0, this);
+    if (ask.exec() != QDialog::Accepted) {
+        return;
+    }
+    const int model_index = ask.Model_Index();
+    Image_Table& table = data_.Tables.at(std::size_t(model_index));
+    table.Slots.at(std::size_t(ask.Slot())) = Default_Slot(ws_.Program_Folder(), *table.Model);
+    Record_Step();
+    Show_Slots();
+    SST_Select_Image->setCurrentIndex(model_index);
 }
 
 void frm_Tessaro::Show_Picture(int model_index, int slot, const Lit_Picture& picture) {
@@ -234,11 +365,14 @@ frm_Converti* frm_Tessaro::Converter() const {
 void frm_Tessaro::Open_Converter(int model_index, int slot, const std::string& source) {
     const bool opened = converter_;
     if (!opened) {
-        converter_ = new frm_Converti(data_, ws_, dialog_, *this, this);
+        converter_ = new frm_Converti(data_, ws_, dialog_, *this, conversion_memory_, this);
         converter_->setAttribute(Qt::WA_DeleteOnClose);
         converter_->setWindowModality(Qt::WindowModal);
-        // "Salva e usa" ends the dialog after assigning a slot.
-        connect(converter_, &QDialog::accepted, this, [this] { configuration_->Mark_Changed(); });
+        connect(converter_, &frm_Converti::Slot_Filled, this, [this](int model_index, int) {
+            Record_Step();
+            Show_Slots();
+            SST_Select_Image->setCurrentIndex(model_index);
+        });
     }
     converter_->Preset_Slot(model_index, slot);
     // A dropped file that is no picture has been refused with its message; it opens nothing.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Edit_History.h"
 #include "File_Dialog.h"
 #include "Glyph_Grid.h"
 #include "Link_View_Relay.h"
 #include "Picture_Boxes.h"
 #include "Serial_Control.h"
 #include "Window_System.h"
+#include "frm_Converti.h"
 #include "frm_RS232.h"
 #include "mod_RS232.h"
 #include "mod_variabili.h"
@@ -18,14 +20,17 @@
 
 class Configuration_Menu;
 class Picture_Box;
-class frm_Converti;
+class Slot_File_Watch;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QTabWidget;
 
 // The main window of both programs, built from the program's list of display models: one tab
 // per model with its four picture boxes, and the glyph editors when the program has glyphs.
-// It owns the system's serial control and link; the serial window borrows them.
+// It owns the system's serial control and link; the serial window borrows them. Every box shows
+// what its slot's file holds now: the boxes are redrawn after each edit and whenever a slot's
+// file changes on disk. Slot assignments and glyph edits can be undone and redone.
 class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     Q_OBJECT
 
@@ -53,9 +58,19 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
 
   private:
     void Build_Menus();
+    // Draws every box from its slot's file as it is now, and watches those files.
+    void Show_Slots();
+    // After an edit: one step of undo when anything changed, and the configuration marked.
+    void Record_Step();
+    void Undo_Redo(bool undo);
+    void Update_Undo_Entries();
+    void Restore_Default_Click();
+    // The values typed into a glyph's field: taken when they all fit, else refused beside it.
+    void Glyph_Values_Entered(Glyph glyph);
     QWidget* Model_Page(int model_index);
     QWidget* Fonts_Page();
     QWidget* Glyph_Frame(const char* name, const char* caption, Glyph glyph, Glyph_Grid*& grid);
+    // The column values of both glyphs into their fields, any refusal cleared.
     void Show_Glyph_Values();
     void smnu_Comunicazione_Click();
     // Opens the conversion dialog (or brings the open one up) preset to that slot, with the
@@ -74,11 +89,18 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     // The question about unsaved changes has been answered for a close still under way.
     bool close_confirmed_ = false;
     Configuration_Menu* configuration_ = nullptr;
+    Edit_History history_;
+    Slot_File_Watch* watch_ = nullptr;
+    Conversion_Memory conversion_memory_;
+    QAction* smnu_Annulla = nullptr;
+    QAction* smnu_Ripeti = nullptr;
 
     QTabWidget* SST_Select_Image = nullptr;
     std::vector<std::array<Picture_Box*, Slots_Per_Table>> boxes_;
     Glyph_Grid* msh_Font_5x8 = nullptr;
     Glyph_Grid* msh_Font_10x16 = nullptr;
-    QLabel* lbl_Font_5x8_Values = nullptr;
-    QLabel* lbl_Font_10x16_Values = nullptr;
+    QLineEdit* txt_Font_5x8_Values = nullptr;
+    QLineEdit* txt_Font_10x16_Values = nullptr;
+    QLabel* lbl_Font_5x8_Refused = nullptr;
+    QLabel* lbl_Font_10x16_Refused = nullptr;
 };

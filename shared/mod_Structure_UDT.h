@@ -8,4 +8,6 @@ struct Image_Slot {
     std::string Name;
     double Height = 0;
     double Width = 0;
+
+    bool operator==(const Image_Slot&) const = default;
 };

@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
     No_Dialog dialog;
     No_Picture_Boxes boxes;
     Program_Data data(Vantrel_Program());
-    frm_Converti window(data, ws, dialog, boxes);
+    Conversion_Memory memory;
+    frm_Converti window(data, ws, dialog, boxes, memory);
     window.show();
     if (!window.Load_Source(jpeg.toStdString())) {
         std::fprintf(stderr, "the dialog did not take the source\n");

@@ -19,11 +19,12 @@
 #include <type_traits>
 
 // Answers each dialog with the next scripted path, cancelled when they run out; records the path
-// each save dialog started from.
+// each save dialog started from, and the folder each open dialog was asked to start in.
 class Scripted_File_Dialog : public File_Dialog {
   public:
     std::deque<std::optional<std::string>> Answers;
     std::vector<std::string> Suggested;
+    std::vector<std::string> Start_Folders;
 
     std::optional<std::string> Show_Save(const std::string&, int,
                                          const std::string& suggested) override {
@@ -31,6 +32,11 @@ class Scripted_File_Dialog : public File_Dialog {
         return Next();
     }
     std::optional<std::string> Show_Open(const std::string&, int) override { return Next(); }
+    std::optional<std::string> Show_Open_In(const std::string&, int,
+                                            const std::string& folder) override {
+        Start_Folders.push_back(folder);
+        return Next();
+    }
 
   private:
     std::optional<std::string> Next() {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -70,7 +71,7 @@ void Configuration_Test::A_saved_configuration_opens_as_it_was_saved() {
     QCOMPARE(q.data.Tables[1].Slots[1].Path, logo);
     QCOMPARE(q.data.Tables[1].Slots[0].Path, p.data.Tables[1].Slots[0].Path);
     QCOMPARE(q.data.Font_10x16_Columns[9], 32768.0);
-    QCOMPARE(Control<QLabel>(q.window.get(), "lbl_Font_10x16_Values")->text().section(',', 9),
+    QCOMPARE(Control<QLineEdit>(q.window.get(), "txt_Font_10x16_Values")->text().section(',', 9),
              QStringLiteral("0x8000"));
     QCOMPARE(Element<QAction>(q.window.get(), "smnu_Recent", 0)->text(),
              QStringLiteral("&1 plant.vantrel"));

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -23,6 +25,7 @@ class Convert_Dialog_Test : public QObject {
 
   private slots:
     void A_dropped_picture_is_converted_saved_and_used_in_its_slot();
+    void A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept();
 };
 
 void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_slot() {
@@ -62,8 +65,8 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
     QCOMPARE(Control<QLineEdit>(dialog, "txt_Sorgente")->text(), source);
 
     Click(dialog, "cmd_Salva"); // the save dialog cancelled: nothing written
-    QCOMPARE(p.dialog.Suggested.back(), folder.filePath("greys_128240A.bmp").toStdString());
-    QVERIFY(!QFile::exists(folder.filePath("greys_128240A.bmp")));
+    QCOMPARE(p.dialog.Suggested.back(), folder.filePath("greys_128240A_4.bmp").toStdString());
+    QVERIFY(!QFile::exists(folder.filePath("greys_128240A_4.bmp")));
     QVERIFY(dialog->isVisible());
     // "Salva e usa" onto a pipe is refused with its cause and the pipe left as it was.
     const std::string pipe = folder.filePath("Allarme_pipe.bmp").toStdString();
@@ -84,6 +87,7 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
     QTRY_VERIFY(p.window->Converter() == nullptr);
     QCOMPARE(p.data.Tables[3].Slots[3].Path, chosen);
     QCOMPARE(p.data.Tables[3].Slots[3].Name, std::string("Allarme.bmp"));
+    QCOMPARE(Control<QTabWidget>(p.window.get(), "SST_Select_Image")->currentIndex(), 3);
     // Fitted on 240x128 the source grows 1.875 times: the lit left half ends at 120.
     const QImage shown = box->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(240, 128));
@@ -131,6 +135,60 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
         }
     }
     QVERIFY(lit > 500);
+}
+
+// A picture converted with Bayer into 64128A slot 2, then without dithering into slot 1 over the
+// same file: both boxes show the file as it is now. The dialog opens again as it was left.
+void Convert_Dialog_Test::
+    A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept() {
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    QTemporaryDir folder;
+    QImage grey(128, 64, QImage::Format_RGB32);
+    grey.fill(QColor(100, 100, 100));
+    const QString source = folder.filePath(QStringLiteral("logo.png"));
+    QVERIFY(grey.save(source));
+    const std::string target = folder.filePath("logo_64128A_2.bmp").toStdString();
+    auto* tabs = Control<QTabWidget>(p.window.get(), "SST_Select_Image");
+    const auto convert = [&](int slot, int dither, int threshold) {
+        tabs->setCurrentIndex(2);
+        Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
+        frm_Converti* dialog = p.window->Converter();
+        p.dialog.Answers = {source.toStdString()};
+        Click(dialog, "cmd_Sfoglia");
+        Control<QComboBox>(dialog, "cmb_Modello")->setCurrentIndex(0);
+        Control<QComboBox>(dialog, "cmb_Immagine")->setCurrentIndex(slot);
+        Control<QComboBox>(dialog, "cmb_Retinatura")->setCurrentIndex(dither);
+        Control<QSpinBox>(dialog, "spn_Soglia")->setValue(threshold);
+        p.dialog.Answers = {target};
+        Click(dialog, "cmd_Salva");
+        QTRY_VERIFY(p.window->Converter() == nullptr);
+        QCOMPARE(tabs->currentIndex(), 0);
+    };
+    convert(1, 3, 90); // Bayer: grey 100 becomes a pattern
+    QCOMPARE(p.dialog.Suggested.back(), target);
+    convert(0, 0, 200); // no dithering: grey 100 is all lit
+    QCOMPARE(p.dialog.Suggested.back(), folder.filePath("logo_64128A_1.bmp").toStdString());
+    QCOMPARE(p.dialog.Start_Folders, (std::vector<std::string>{"", folder.path().toStdString()}));
+    const QImage now = QImage(QString::fromStdString(target)).convertToFormat(QImage::Format_RGB32);
+    for (int slot : {0, 1}) {
+        QCOMPARE(p.data.Tables[0].Slots[std::size_t(slot)].Path, target);
+        QCOMPARE(Element<QLabel>(p.window.get(), "pct_Image_64128A", slot)
+                     ->pixmap()
+                     .toImage()
+                     .convertToFormat(QImage::Format_RGB32),
+                 now);
+    }
+
+    Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
+    frm_Converti* again = p.window->Converter();
+    QCOMPARE(Control<QComboBox>(again, "cmb_Retinatura")->currentIndex(), 0);
+    QCOMPARE(Control<QSpinBox>(again, "spn_Soglia")->value(), 200);
+    again->close();
+    // Each "Salva e usa" is one step.
+    Control<QAction>(p.window.get(), "smnu_Annulla")->trigger();
+    QCOMPARE(p.data.Tables[0].Slots[0].Path, DATA_DIR "/Sfondo_Bianco_128x64.bmp");
+    QCOMPARE(p.data.Tables[0].Slots[1].Path, target);
 }
 
 QTEST_MAIN(Convert_Dialog_Test)

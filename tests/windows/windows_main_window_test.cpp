@@ -2,6 +2,7 @@
 // menus' keys, and Qt's own texts in Italian.
 #include "Image_Decoder.h"
 #include "Italian_Desktop.h"
+#include "Picture_Box.h"
 #include "Qt_Lit_Picture.h"
 #include "Qt_Widgets_Window_System.h"
 #include "Test_Bitmap.h"
@@ -9,8 +10,10 @@
 #include "mod_Compilatore.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileIconProvider>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -27,6 +30,23 @@ QImage Picture(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
 }
 
+// The box as the screen shows it: picture, border and the mark of a refused file.
+bool Marked_Red(QWidget* box) {
+    const QImage drawn = box->grab().toImage();
+    const QColor corner = drawn.pixelColor(drawn.width() - 3, 2);
+    return corner.red() > 150 && corner.green() < 60 && corner.blue() < 60;
+}
+
+QString Tip(const std::string& first_lines) {
+    return QString::fromStdString(first_lines + "\nClic destro: scegli una bitmap");
+}
+
+void Type_Into(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 } // namespace
 
 class Main_Window_Test : public QObject {
@@ -37,6 +57,10 @@ class Main_Window_Test : public QObject {
     void Import_takes_a_fitting_bitmap_into_its_slot_only_and_refuses_the_rest();
     void A_drag_paints_glyph_cells_the_way_its_first_cell_went();
     void The_message_box_is_modal_with_its_icon_and_OK_only();
+    void Typed_glyph_values_move_the_grid_or_are_refused_beside_it();
+    void Undo_and_redo_walk_back_and_forth_over_glyph_edits_and_slot_assignments();
+    void A_slot_file_changed_elsewhere_shows_in_every_box_using_it();
+    void Restoring_a_default_asks_model_and_slot();
     void Every_menu_and_entry_has_its_own_access_key_and_the_file_entries_their_shortcuts();
     // Last: the translations stay installed for the rest of the process.
     void Qt_s_own_texts_dates_and_file_types_read_Italian();
@@ -127,7 +151,7 @@ void Main_Window_Test::A_drag_paints_glyph_cells_the_way_its_first_cell_went() {
     // Starting on a lit cell paints off, and an unlit cell on the way stays unlit.
     drag({{0, 2}, {2, 2}, {1, 2}, {0, 1}});
     QVERIFY((p.data.Font_5x8_Columns == std::array<std::uint8_t, 5>{1, 0, 0, 0, 16}));
-    QCOMPARE(Control<QLabel>(p.window.get(), "lbl_Font_5x8_Values")->text(),
+    QCOMPARE(Control<QLineEdit>(p.window.get(), "txt_Font_5x8_Values")->text(),
              QStringLiteral("0x01,0x00,0x00,0x00,0x10"));
 }
 
@@ -228,6 +252,240 @@ void Main_Window_Test::Qt_s_own_texts_dates_and_file_types_read_Italian() {
              QStringLiteral("Immagine Windows BMP"));
     QCOMPARE(QLocale().toString(QDate(2024, 3, 5), QStringLiteral("d MMMM dddd")),
              QStringLiteral("5 marzo martedì"));
+}
+
+void Main_Window_Test::Typed_glyph_values_move_the_grid_or_are_refused_beside_it() {
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    Control<QTabWidget>(p.window.get(), "SST_Select_Image")->setCurrentIndex(4);
+    const std::string range_5x8 = "; ogni valore va da 0 a 255, in decimale o esadecimale con 0x.";
+    const std::string range_10x16 =
+        "; ogni valore va da 0 a 65535, in decimale o esadecimale con 0x.";
+    const struct {
+        bool small;
+        QString typed;
+        std::vector<std::uint32_t> columns; // empty: refused
+        std::string reason;
+    } rows[] = {
+        {true, " 0 ,0x1F,255, 0X80,7", {0, 31, 255, 128, 7}, ""},
+        {true, "256,0,0,0,0", {}, "Valore non valido: \"256\"" + range_5x8},
+        {true, "0x100,0,0,0,0", {}, "Valore non valido: \"0x100\"" + range_5x8},
+        {true, "-1,0,0,0,0", {}, "Valore non valido: \"-1\"" + range_5x8},
+        {true, "0x,0,0,0,0", {}, "Valore non valido: \"0x\"" + range_5x8},
+        {true, "1,2,,4,5", {}, "Valore non valido: \"\"" + range_5x8},
+        {true, "1f,0,0,0,0", {}, "Valore non valido: \"1f\"" + range_5x8},
+        {true, "1,2,3,4", {}, "Servono 5 valori separati da virgole, non 4."},
+        {true, "1,2,3,4,5,6", {}, "Servono 5 valori separati da virgole, non 6."},
+        {false,
+         "65535,0xffff,0,1,2,3,4,5,6,0x8000",
+         {65535, 65535, 0, 1, 2, 3, 4, 5, 6, 32768},
+         ""},
+        {false, "65536,0,0,0,0,0,0,0,0,0", {}, "Valore non valido: \"65536\"" + range_10x16},
+        {false, "0x10000,0,0,0,0,0,0,0,0,0", {}, "Valore non valido: \"0x10000\"" + range_10x16},
+    };
+    for (const auto& row : rows) {
+        const char* suffix = row.small ? "Font_5x8" : "Font_10x16";
+        auto* field = Control<QLineEdit>(p.window.get(), row.small ? "txt_Font_5x8_Values"
+                                                                   : "txt_Font_10x16_Values");
+        auto* refused = Control<QLabel>(p.window.get(), row.small ? "lbl_Font_5x8_Refused"
+                                                                  : "lbl_Font_10x16_Refused");
+        auto* grid =
+            Control<Glyph_Grid>(p.window.get(), row.small ? "msh_Font_5x8" : "msh_Font_10x16");
+        const auto before_5x8 = p.data.Font_5x8_Columns;
+        const auto before_10x16 = p.data.Font_10x16_Columns;
+        Type_Into(field, row.typed);
+        QVERIFY2(refused->isVisible() == row.columns.empty(), suffix);
+        if (row.columns.empty()) {
+            QCOMPARE(refused->text().toStdString(), row.reason);
+            QCOMPARE(field->text(), row.typed);
+            QVERIFY(p.data.Font_5x8_Columns == before_5x8);
+            QVERIFY(p.data.Font_10x16_Columns == before_10x16);
+            continue;
+        }
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            const std::uint32_t value =
+                row.small ? p.data.Font_5x8_Columns[std::size_t(c)]
+                          : std::uint32_t(p.data.Font_10x16_Columns[std::size_t(c)]);
+            QCOMPARE(value, row.columns[std::size_t(c)]);
+            for (int r = 0; r < grid->rowCount(); ++r) {
+                const bool lit = grid->item(r, c)->background().color() ==
+                                 grid->palette().color(QPalette::WindowText);
+                QCOMPARE(lit, bool((value >> r) & 1));
+            }
+        }
+        // The other glyph is untouched, and the field shows the values as written back.
+        QVERIFY(row.small ? p.data.Font_10x16_Columns == before_10x16
+                          : p.data.Font_5x8_Columns == before_5x8);
+        QCOMPARE(field->text(), QString::fromStdString(Glyph_Values_Text(
+                                    p.data, row.small ? Glyph::Font_5x8 : Glyph::Font_10x16)));
+    }
+}
+
+// Each edit is one step; undoing stops at the start, and a new edit drops what was undone.
+void Main_Window_Test::Undo_and_redo_walk_back_and_forth_over_glyph_edits_and_slot_assignments() {
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    QTemporaryDir folder;
+    const std::string logo = folder.filePath("logo.bmp").toStdString();
+    Write_Bmp(logo, Test_Bitmap::Random(128, 64, 9));
+    auto* annulla = Control<QAction>(p.window.get(), "smnu_Annulla");
+    auto* ripeti = Control<QAction>(p.window.get(), "smnu_Ripeti");
+    QCOMPARE(annulla->shortcuts(), QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))});
+    QCOMPARE(ripeti->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                                                       QKeySequence(QStringLiteral("Ctrl+Y"))}));
+    auto* grid = Control<Glyph_Grid>(p.window.get(), "msh_Font_5x8");
+    auto* box = Element<QLabel>(p.window.get(), "pct_Image_64128A", 2);
+    const std::string default_path = p.data.Tables[0].Slots[2].Path;
+    const QImage default_shown = Shown(box);
+    const auto state = [&] {
+        return std::to_string(p.data.Font_5x8_Columns[0]) + " " +
+               std::to_string(int(p.data.Font_10x16_Columns[9])) + " " +
+               (p.data.Tables[0].Slots[2].Path == logo ? "logo" : "default");
+    };
+
+    QVERIFY(!annulla->isEnabled() && !ripeti->isEnabled());
+    annulla->trigger(); // nothing to undo
+    QCOMPARE(state(), std::string("0 0 default"));
+    grid->Toggle_Cell(0, 0);
+    p.dialog.Answers = {logo};
+    QTest::mousePress(box, Qt::RightButton);
+    QTest::mousePress(box, Qt::LeftButton); // no step
+    Type_Into(Control<QLineEdit>(p.window.get(), "txt_Font_10x16_Values"),
+              QStringLiteral("0,0,0,0,0,0,0,0,0,0x8000"));
+    QCOMPARE(state(), std::string("1 32768 logo"));
+
+    const struct {
+        QAction* entry;
+        std::string after;
+        bool can_undo, can_redo;
+    } steps[] = {
+        {annulla, "1 0 logo", true, true},     {annulla, "1 0 default", true, true},
+        {annulla, "0 0 default", false, true}, {annulla, "0 0 default", false, true},
+        {ripeti, "1 0 default", true, true},   {ripeti, "1 0 logo", true, true},
+        {annulla, "1 0 default", true, true},
+    };
+    for (const auto& step : steps) {
+        step.entry->trigger();
+        QCOMPARE(state(), step.after);
+        QCOMPARE(annulla->isEnabled(), step.can_undo);
+        QCOMPARE(ripeti->isEnabled(), step.can_redo);
+        QCOMPARE(Shown(box), step.after.ends_with("logo") ? Picture(logo) : default_shown);
+        QCOMPARE(grid->item(0, 0)->background().color() ==
+                     grid->palette().color(QPalette::WindowText),
+                 step.after.starts_with('1'));
+        QCOMPARE(Control<QLineEdit>(p.window.get(), "txt_Font_5x8_Values")->text(),
+                 QString::fromStdString(Glyph_Values_Text(p.data, Glyph::Font_5x8)));
+    }
+    QCOMPARE(p.data.Tables[0].Slots[2].Path, default_path);
+    // A new edit after an undo: the undone steps are gone.
+    grid->Toggle_Cell(1, 0);
+    QVERIFY(!ripeti->isEnabled());
+    ripeti->trigger();
+    QCOMPARE(state(), std::string("3 0 default"));
+    annulla->trigger();
+    QCOMPARE(state(), std::string("1 0 default"));
+}
+
+// Another program writes, breaks, removes and puts back a file two slots use.
+void Main_Window_Test::A_slot_file_changed_elsewhere_shows_in_every_box_using_it() {
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    QTemporaryDir folder;
+    const std::string logo = folder.filePath("logo.bmp").toStdString();
+    const std::string scratch = folder.filePath("scratch.tmp").toStdString();
+    Write_Bmp(logo, Test_Bitmap::Random(128, 64, 1));
+    auto* first = Element<Picture_Box>(p.window.get(), "pct_Image_64128A", 1);
+    auto* second = Element<Picture_Box>(p.window.get(), "pct_Image_64128E", 0);
+    auto* untouched = Element<Picture_Box>(p.window.get(), "pct_Image_64128A", 0);
+    for (Picture_Box* box : {first, second}) {
+        p.dialog.Answers = {logo};
+        QTest::mousePress(box, Qt::RightButton);
+    }
+    const QImage default_shown = Shown(untouched);
+    QCOMPARE(untouched->toolTip(), Tip("Sfondo predefinito"));
+    QVERIFY(!Marked_Red(untouched));
+    QVERIFY(!Marked_Red(first));
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        bool refused;
+        std::string tip;
+    } rows[] = {
+        {"rewritten in place", [&] { Write_Bmp(logo, Test_Bitmap::Random(128, 64, 2)); }, false,
+         logo},
+        {"renamed over",
+         [&] {
+             Write_Bmp(scratch, Test_Bitmap::Random(128, 64, 3));
+             QFile::remove(QString::fromStdString(logo));
+             QFile::rename(QString::fromStdString(scratch), QString::fromStdString(logo));
+         },
+         false, logo},
+        {"another size", [&] { Write_Bmp(logo, Test_Bitmap(240, 64, 0)); }, true,
+         logo + "\nIl file è una bitmap 240x64 a 1 bit; serve una bitmap 128x64 a 1 bit."},
+        {"removed", [&] { QFile::remove(QString::fromStdString(logo)); }, true,
+         "File non trovato: " + logo},
+        {"back again", [&] { Write_Bmp(logo, Test_Bitmap::Random(128, 64, 4)); }, false, logo},
+    };
+    for (const auto& row : rows) {
+        row.act();
+        for (Picture_Box* box : {first, second}) {
+            QTRY_COMPARE_WITH_TIMEOUT(box->toolTip(), Tip(row.tip), 1000);
+            QTRY_COMPARE_WITH_TIMEOUT(Shown(box), row.refused ? default_shown : Picture(logo),
+                                      1000);
+            QVERIFY2(Marked_Red(box) == row.refused, row.what);
+        }
+        QCOMPARE(p.data.Tables[0].Slots[1].Path, logo);
+        QCOMPARE(p.data.Tables[1].Slots[0].Path, logo);
+        // The compiler still refuses the slot the box shows with its default.
+        p.ws.Messages.clear();
+        QCOMPARE(Compile_Images(p.data, p.ws), !row.refused);
+        QVERIFY2(p.ws.Messages.empty() == !row.refused, row.what);
+        QVERIFY(!row.refused ||
+                p.ws.Messages[0].Text == std::string(row.tip.starts_with("File non trovato")
+                                                         ? "File logo.bmp non trovato."
+                                                         : "File logo.bmp non valido.") +
+                                             "\r\nImpossibile continuare!!\r\n64128A, "
+                                             "Immagine numero 2");
+    }
+    QVERIFY(!Marked_Red(untouched));
+}
+
+void Main_Window_Test::Restoring_a_default_asks_model_and_slot() {
+    for (const bool confirmed : {false, true}) {
+        Program_Under_Test p;
+        QVERIFY(p.Start());
+        QTemporaryDir folder;
+        const std::string logo = folder.filePath("logo.bmp").toStdString();
+        Write_Bmp(logo, Test_Bitmap::Random(240, 64, 6));
+        auto* box = Element<Picture_Box>(p.window.get(), "pct_Image_64240B", 3);
+        const QImage default_shown = Shown(box);
+        const Image_Slot default_slot = p.data.Tables[2].Slots[3];
+        p.dialog.Answers = {logo};
+        QTest::mousePress(box, Qt::RightButton);
+        auto* tabs = Control<QTabWidget>(p.window.get(), "SST_Select_Image");
+        tabs->setCurrentIndex(2);
+        int preset_model = -1, preset_slot = -1;
+        QTimer::singleShot(0, [&] {
+            auto* ask = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(ask);
+            QCOMPARE(ask->windowTitle(), QStringLiteral("Ripristina sfondo predefinito"));
+            preset_model = Control<QComboBox>(ask, "cmb_Modello")->currentIndex();
+            preset_slot = Control<QComboBox>(ask, "cmb_Immagine")->currentIndex();
+            Control<QComboBox>(ask, "cmb_Immagine")->setCurrentIndex(3);
+            Click(ask, confirmed ? "cmd_Ripristina" : "cmd_Annulla");
+        });
+        tabs->setCurrentIndex(2);
+        Control<QAction>(p.window.get(), "smnu_Ripristina")->trigger();
+        QCOMPARE(preset_model, 2);
+        QCOMPARE(preset_slot, 0);
+        QCOMPARE(p.data.Tables[2].Slots[3] == default_slot, confirmed);
+        QCOMPARE(Shown(box), confirmed ? default_shown : Picture(logo));
+        QCOMPARE(box->toolTip(), Tip(confirmed ? "Sfondo predefinito" : logo));
+        // The restore is one step.
+        Control<QAction>(p.window.get(), "smnu_Annulla")->trigger();
+        QCOMPARE(p.data.Tables[2].Slots[3].Path, confirmed ? logo : default_slot.Path);
+    }
 }
 
 QTEST_MAIN(Main_Window_Test)

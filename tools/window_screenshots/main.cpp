@@ -1,9 +1,10 @@
-// Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin, the
-// "File" and "Immagini" menus, the file dialog and the conversion dialog, and the serial window
-// with its port list; before, during (a block and a retry) and after a programming run against
-// module-sim; with another port picked while the port is open; and after a rescan that no longer
-// finds the chosen unit. Run by scripts/screenshots under a virtual X server, started in Italian
-// as the programs start.
+// Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin (with
+// a box whose file has gone, and typed glyph values refused), the "File", "Immagini" and
+// "Modifica" menus, the file dialog, the restore question and the conversion dialog, and the
+// serial window with its port list; before, during (a block and a retry) and after a programming
+// run against module-sim; with another port picked while the port is open; and after a rescan
+// that no longer finds the chosen unit. Run by scripts/screenshots under a virtual X server,
+// started in Italian as the programs start.
 #include "Configuration.h"
 #include "File_Dialog.h"
 #include "Italian_Desktop.h"
@@ -12,15 +13,19 @@
 #include "Qt_Widgets_Window_System.h"
 #include "Steady_Clock.h"
 #include "frm_Converti.h"
+#include "frm_Ripristina.h"
 #include "frm_Tessaro.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -180,13 +185,45 @@ QString Sample_Photo(const QString& folder) {
     return path;
 }
 
-// The main window with its "Immagini" menu open, as the screen shows them.
-bool Save_Picture_Menu(Program& p, const QString& folder) {
-    auto* menu = p.window->findChild<QMenu*>(QStringLiteral("mnu_Immagini"));
+// Lets the file watch see a change and the boxes follow it.
+void Let_Watch_Settle() {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 600) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+}
+
+// A chosen background whose file is then removed, and values typed into the 5x8 glyph's field
+// that it refuses.
+void Break_Things(Program& p, const QString& scratch) {
+    const QString gone = scratch + QStringLiteral("/tolto_128x64.bmp");
+    QFile::copy(Sample_Background(scratch, 128, 64), gone);
+    Choose_Background(p, "pct_Image_64128A", 3, gone);
+    QFile::remove(gone);
+    Let_Watch_Settle();
+    auto* field = p.window->findChild<QLineEdit*>(QStringLiteral("txt_Font_5x8_Values"));
+    field->setText(QStringLiteral("0x04,0x1E,300,0x1E,0x04"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+}
+
+// The restore question, preset as the 240x64 tab would.
+bool Save_Restore_Question(Program& p, const QString& folder) {
+    frm_Ripristina ask(p.data.Program, 2, 0, p.window.get());
+    ask.show();
+    const bool saved = Save(&ask, folder, QStringLiteral("vantrel_restore_default"));
+    ask.close();
+    return saved;
+}
+
+// The main window with one of its menus open, as the screen shows them.
+bool Save_Menu(Program& p, const QString& folder, const char* menu_name, const QString& file) {
+    auto* menu = p.window->findChild<QMenu*>(QString::fromLatin1(menu_name));
     p.window->menuBar()->setActiveAction(menu->menuAction());
     Settle();
     const QRect area = p.window->frameGeometry().united(menu->geometry());
-    const QString path = folder + QStringLiteral("/vantrel_menu_Immagini.png");
+    const QString path = folder + "/" + file + ".png";
     const bool saved = QGuiApplication::primaryScreen()
                            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
                            .save(path);
@@ -304,8 +341,16 @@ int main(int argc, char** argv) {
     Draw_Glyphs(vantrel);
     saved = Save_File_Menu(vantrel, scratch.path(), folder) && saved;
     saved = Save_File_Dialog(scratch.path(), folder) && saved;
+    Break_Things(vantrel, scratch.path());
     saved = Save_Tabs(vantrel, folder, QStringLiteral("vantrel")) && saved;
-    saved = Save_Picture_Menu(vantrel, folder) && saved;
+    // The run below compiles every slot: the removed file comes back.
+    QFile::copy(Sample_Background(scratch.path(), 128, 64),
+                scratch.path() + QStringLiteral("/tolto_128x64.bmp"));
+    saved = Save_Menu(vantrel, folder, "mnu_Immagini", QStringLiteral("vantrel_menu_Immagini")) &&
+            saved;
+    saved = Save_Menu(vantrel, folder, "mnu_Modifica", QStringLiteral("vantrel_menu_Modifica")) &&
+            saved;
+    saved = Save_Restore_Question(vantrel, folder) && saved;
     saved = Save_Conversion(vantrel, folder, scratch.path()) && saved;
 
     Program quorrin(Quorrin_Program());
