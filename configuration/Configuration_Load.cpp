@@ -4,6 +4,8 @@
 
 #include "mod_Funzioni_Varie.h"
 
+#include <filesystem>
+
 namespace {
 
 // The window system of the program, except that the messages of the checks are kept for the
@@ -31,6 +33,14 @@ std::string Joined(const std::vector<std::string>& messages) {
     std::string text;
     for (const std::string& message : messages) {
         text += (text.empty() ? "" : " ") + message;
+    }
+    return text;
+}
+
+// A check's message may take two lines; in the summary each slot keeps to one.
+std::string One_Line(std::string text) {
+    for (std::size_t at; (at = text.find('\n')) != std::string::npos;) {
+        text.replace(at, 1, ": ");
     }
     return text;
 }
@@ -68,7 +78,14 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
             } else if (!Bitmap_Name_Passes(*file, collecting) ||
                        !Accept_Background(data, m, k, *file, boxes, collecting)) {
                 failures.push_back({m, k, *file, Joined(collecting.Messages)});
+            } else {
+                continue;
             }
+            // The slot keeps what the configuration says it should hold, so that a save writes it
+            // back and a compile refuses it, rather than the default going out in its place.
+            table.Slots[std::size_t(k)] =
+                Image_Slot{*file, std::filesystem::path(*file).filename().string(),
+                           double(model.Height), double(model.Width)};
         }
     }
     if (data.Program.Has_Glyphs) {
@@ -81,12 +98,13 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
 std::string Slot_Failures_Text(const Program_Description& program, const std::string& file,
                                const std::vector<Slot_Failure>& failures) {
     std::string text = "Configurazione " + file +
-                       " aperta, ma queste immagini non sono state accettate e restano quelle "
-                       "predefinite:";
+                       " aperta, ma queste immagini non sono state accettate: i riquadri mostrano "
+                       "lo sfondo predefinito, e finché non se ne sceglie un'altra l'immagine non "
+                       "si può scrivere nel modulo:";
     for (const Slot_Failure& failure : failures) {
         text += std::string(CR_LF) + program.Models[std::size_t(failure.Model_Index)].Code +
                 ", Immagine numero " + std::to_string(failure.Slot + 1) + " (" + failure.File +
-                "): " + failure.Reason;
+                "): " + One_Line(failure.Reason);
     }
     return text;
 }

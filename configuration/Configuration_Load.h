@@ -17,8 +17,9 @@ struct Slot_Failure {
 
 // Puts a configuration of the data's own program into the data: every slot first goes back to
 // its model's default, then each named file goes through the name test and the header check of
-// a choice in the window. A file that fails leaves its slot at the default; the glyphs and every
-// other slot are taken all the same. Shows nothing: the failures are returned.
+// a choice in the window. A slot whose file fails shows the default but keeps the file's path, so
+// that it is saved back and a compile refuses it; the glyphs and every other slot are taken all
+// the same. Shows nothing: the failures are returned.
 std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration,
                                               Program_Data& data, Picture_Boxes& boxes,
                                               Window_System& ws);

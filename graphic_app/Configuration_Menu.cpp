@@ -4,13 +4,17 @@
 #include "Configuration_Load.h"
 #include "mod_Compilatore.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 #include <filesystem>
 
@@ -69,7 +73,8 @@ bool Configuration_Menu::Open(const std::string& path) {
     Configuration_Error error;
     if (!Read_Configuration_File(QFile::encodeName(absolute).toStdString(), configuration, error) ||
         !Check_Layout(configuration, data_.Program, error)) {
-        ws_.Message_Box(Italian_Text(error, name), Title_Error, Message_Icon::Critical);
+        ws_.Message_Box(Italian_Text(error, absolute.toStdString()), Title_Error,
+                        Message_Icon::Critical);
         if (error.Problem == Configuration_Error::Kind::Unreadable) {
             QStringList recent = Recent();
             recent.removeAll(absolute);
@@ -90,12 +95,29 @@ bool Configuration_Menu::Open(const std::string& path) {
 }
 
 void Configuration_Menu::Mark_Changed() {
-    modified_ = true;
     Update_Title();
 }
 
+void Configuration_Menu::Show_Partial(bool partial) {
+    partial_ = partial;
+    Update_Title();
+}
+
+bool Configuration_Menu::Modified() const {
+    return State_Text() != kept_state_;
+}
+
+std::string Configuration_Menu::State_Text() const {
+    // Paths are compared as they are, not rebased: the folder only serves the comparison.
+    return Configuration_Text(Configuration_Of(data_, ws_.Program_Folder()), "/");
+}
+
+void Configuration_Menu::Keep_State() {
+    kept_state_ = State_Text();
+}
+
 bool Configuration_Menu::Ready_To_Close() {
-    return current_.isEmpty() || Settle_Unsaved_Changes();
+    return Settle_Unsaved_Changes();
 }
 
 void Configuration_Menu::Open_Click() {
@@ -155,11 +177,13 @@ void Configuration_Menu::Export_Click() {
                                  compiled.EEPROM_Image.size());
     if (const File_Failure failure = Write_File_Atomically(*chosen, bytes); failure.Failed()) {
         ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
+        return;
     }
+    window_.statusBar()->showMessage(QStringLiteral("Immagine EEPROM scritta in ") + Q(*chosen));
 }
 
 bool Configuration_Menu::Settle_Unsaved_Changes() {
-    if (!modified_) {
+    if (!Modified()) {
         return true;
     }
     QMessageBox question(
@@ -184,7 +208,7 @@ bool Configuration_Menu::Settle_Unsaved_Changes() {
 
 void Configuration_Menu::Set_Current(const QString& path) {
     current_ = path;
-    modified_ = false;
+    Keep_State();
     QStringList recent = Recent();
     recent.removeAll(path);
     recent.prepend(path);
@@ -199,7 +223,8 @@ void Configuration_Menu::Update_Title() {
     }
     window_.setWindowTitle(Q(data_.Program.Main_Caption) + QStringLiteral(" - ") +
                            QFileInfo(current_).fileName() +
-                           (modified_ ? QStringLiteral("*") : QString()));
+                           (partial_ ? QStringLiteral(" (caricata in parte)") : QString()) +
+                           (Modified() ? QStringLiteral("*") : QString()));
 }
 
 std::string Configuration_Menu::Recent_File() const {
@@ -246,8 +271,17 @@ void Configuration_Menu::Rebuild_Recent_Entries() {
     }
     const QStringList files = Recent();
     for (int i = 0; i < files.size(); ++i) {
-        auto* action = new QAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), &menu_);
+        // Configurations of one name in several folders are told apart by their folder.
+        const QFileInfo info(files[i]);
+        const bool shared_name =
+            std::count_if(files.begin(), files.end(), [&](const QString& other) {
+                return QFileInfo(other).fileName() == info.fileName();
+            }) > 1;
+        const QString shown =
+            shared_name ? QStringLiteral("%1 (%2)").arg(
+                              info.fileName(), QDir::toNativeSeparators(info.absolutePath()))
+                        : info.fileName();
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), &menu_);
         action->setObjectName(QStringLiteral("smnu_Recent"));
         action->setProperty("index", i);
         action->setToolTip(files[i]);
@@ -255,6 +289,15 @@ void Configuration_Menu::Rebuild_Recent_Entries() {
         menu_.insertAction(recent_separator_, action);
         const QString file = files[i];
         connect(action, &QAction::triggered, this, [this, file] {
+            if (!QFileInfo::exists(file)) {
+                ws_.Message_Box("La configurazione " + file.toStdString() +
+                                    " non esiste più: è stata tolta dall'elenco.",
+                                Title_Warning, Message_Icon::Exclamation);
+                QStringList recent = Recent();
+                recent.removeAll(file);
+                Set_Recent(recent);
+                return;
+            }
             if (Settle_Unsaved_Changes()) {
                 Open(QFile::encodeName(file).toStdString());
             }

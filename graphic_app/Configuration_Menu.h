@@ -29,13 +29,20 @@ class Configuration_Menu : public QObject {
 
     // Opens a configuration; false (after its message) when it was not taken.
     bool Open(const std::string& path);
-    // The slots or glyphs changed since the last open or save.
+    // The slots or glyphs may have changed: the title follows.
     void Mark_Changed();
-    // Asks whether to save unsaved changes of a configuration in use; false when the user
-    // cancels (or saving failed). Before any configuration is in use the window closes as ever.
+    // Some slot holds a file that cannot be shown: the title says the configuration is loaded in
+    // part.
+    void Show_Partial(bool partial);
+    // Asks whether to save what differs from the last configuration opened or saved (or from the
+    // start-up state); false when the user cancels (or saving failed).
     bool Ready_To_Close();
 
-    bool Modified() const { return modified_; }
+    // The slots or glyphs differ from the last configuration opened or saved, or from the
+    // start-up state before any.
+    bool Modified() const;
+    // The slots and glyphs as they are now are the ones nothing is lost of (after the start-up).
+    void Keep_State();
     // After a configuration went into the data: the window redraws what it shows of the glyphs.
     std::function<void()> On_Loaded;
 
@@ -50,6 +57,7 @@ class Configuration_Menu : public QObject {
     bool Settle_Unsaved_Changes();
     void Set_Current(const QString& path);
     void Update_Title();
+    std::string State_Text() const;
     // The list of recent configurations, one file per line, kept per program in the user's
     // configuration folder.
     std::string Recent_File() const;
@@ -64,6 +72,7 @@ class Configuration_Menu : public QObject {
     Picture_Boxes& boxes_;
     QMenu& menu_;
     QAction* recent_separator_ = nullptr;
-    QString current_; // absolute path of the configuration in use; empty before any
-    bool modified_ = false;
+    QString current_;        // absolute path of the configuration in use; empty before any
+    std::string kept_state_; // the slots and glyphs as last opened or saved
+    bool partial_ = false;
 };

@@ -283,11 +283,14 @@ bool frm_Tessaro::Form_Load() {
     Show_Slots();
     history_.Reset(data_);
     Update_Undo_Entries();
+    // Defaults and blank glyphs are nothing to lose: leaving asks only once they have changed.
+    configuration_->Keep_State();
     return true;
 }
 
 void frm_Tessaro::Show_Slots() {
     std::vector<std::string> files;
+    bool refused = false;
     for (std::size_t m = 0; m < boxes_.size(); ++m) {
         const Image_Table& table = data_.Tables[m];
         for (std::size_t k = 0; k < std::size_t(Slots_Per_Table); ++k) {
@@ -295,10 +298,12 @@ void frm_Tessaro::Show_Slots() {
             const Slot_Picture shown = Read_Slot_Picture(slot, *table.Model, ws_.Program_Folder());
             boxes_[m][k]->Show(QPixmap::fromImage(Lit_Picture_Image(shown.Picture)), shown.Refused,
                                Q(shown.Tooltip));
+            refused = refused || shown.Refused;
             files.push_back(slot.Path);
         }
     }
     watch_->Watch(files);
+    configuration_->Show_Partial(refused);
 }
 
 void frm_Tessaro::Record_Step() {

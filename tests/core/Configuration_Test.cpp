@@ -65,7 +65,9 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
     EXPECT_TRUE(loaded.ws.Messages.empty());
 }
 
-TEST(Configuration, A_Failing_Slot_Keeps_Its_Default_And_The_Rest_Is_Loaded) {
+// A slot whose file fails keeps the file, so that a save writes the reference back and a compile
+// refuses it instead of sending the default in its place.
+TEST(Configuration, A_Failing_Slot_Keeps_Its_File_But_Never_Compiles_And_The_Rest_Is_Loaded) {
     Temp_Folder folder("partial");
     Write_Bmp(folder / "good.bmp", Test_Bitmap::Random(240, 64, 3));
     Write_Bmp(folder / "wide.bmp", Test_Bitmap(240, 64, 1));
@@ -89,10 +91,18 @@ TEST(Configuration, A_Failing_Slot_Keeps_Its_Default_And_The_Rest_Is_Loaded) {
                   "Il file è una bitmap 240x64 a 1 bit; serve una bitmap 128x64 a 1 bit.");
     EXPECT_EQ(failures[1].Reason, "File non trovato.");
     EXPECT_EQ(failures[2].Reason, Invalid_Extension_Message);
-    for (int k : {0, 1, 3}) {
-        EXPECT_EQ(f.data.Tables[0].Slots[std::size_t(k)].Name, "Sfondo_Bianco_128x64.bmp") << k;
-    }
+    const Configuration kept = Configuration_Of(f.data, VANTREL_DATA_DIR);
+    EXPECT_EQ(kept.Slots[0], (std::array<std::optional<std::string>, 4>{
+                                 folder / "wide.bmp", folder / "missing.bmp", std::nullopt,
+                                 folder / "notes.txt"}));
+    EXPECT_EQ(f.data.Tables[0].Slots[1].Name, "missing.bmp");
+    EXPECT_FALSE(Compile_Images(f.data, f.ws));
+    ASSERT_EQ(f.ws.Messages.size(), 1u);
+    EXPECT_EQ(f.ws.Messages[0].Text,
+              "File wide.bmp non valido.\r\nImpossibile continuare!!\r\n64128A, Immagine numero 1");
+    f.ws.Messages.clear();
     EXPECT_EQ(f.data.Tables[2].Slots[1].Path, folder / "good.bmp");
+    EXPECT_TRUE(f.ws.Messages.empty());
     EXPECT_EQ(f.data.Font_5x8_Columns, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
     const std::string text = Slot_Failures_Text(f.data.Program, "p.vantrel", failures);
     EXPECT_NE(text.find("64128A, Immagine numero 2 (" + (folder / "missing.bmp") +

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -28,7 +29,9 @@ class Configuration_Test : public QObject {
   private slots:
     void initTestCase();
     void A_saved_configuration_opens_as_it_was_saved();
-    void Unsaved_changes_ask_before_closing_once_a_configuration_is_in_use();
+    void Leaving_asks_whenever_the_state_differs_from_what_was_last_opened_or_saved();
+    void A_configuration_with_files_gone_is_loaded_in_part_saved_whole_and_never_exported();
+    void The_recent_list_tells_one_name_in_two_folders_apart_and_drops_a_file_gone();
     void A_malformed_or_too_large_file_leaves_the_window_as_it_was();
 
   private:
@@ -78,27 +81,35 @@ void Configuration_Test::A_saved_configuration_opens_as_it_was_saved() {
     QVERIFY(q.ws.Messages.empty());
 }
 
-void Configuration_Test::Unsaved_changes_ask_before_closing_once_a_configuration_is_in_use() {
+void Configuration_Test::
+    Leaving_asks_whenever_the_state_differs_from_what_was_last_opened_or_saved() {
     const struct {
-        QString button; // "" before any configuration is in use: no question
+        bool configured; // saved as a configuration before the edits
+        int toggles;     // presses on one glyph cell: two put it back
+        QString button;  // "" when no question may come
         bool closes;
         bool saved;
     } cases[] = {
-        {"", true, false},
-        {"Annulla", false, false},
-        {"Non salvare", true, false},
-        {"Salva", true, true},
+        {false, 0, "", true, false},
+        {false, 1, "Annulla", false, false},
+        {false, 1, "Non salvare", true, false},
+        {true, 2, "", true, false},
+        {true, 1, "Annulla", false, false},
+        {true, 1, "Non salvare", true, false},
+        {true, 1, "Salva", true, true},
     };
     const std::string file = folder_.filePath("prompt.vantrel").toStdString();
     for (const auto& c : cases) {
         Program_Under_Test p;
         QVERIFY(p.Start());
-        if (!c.button.isEmpty()) {
+        if (c.configured) {
             p.dialog.Answers = {file};
             Trigger(p.window.get(), "smnu_Save_Configuration_As");
         }
         const std::string before = Read_File(file);
-        Control<Glyph_Grid>(p.window.get(), "msh_Font_5x8")->Toggle_Cell(7, 4);
+        for (int i = 0; i < c.toggles; ++i) {
+            Control<Glyph_Grid>(p.window.get(), "msh_Font_5x8")->Toggle_Cell(7, 4);
+        }
         // Answers the question with the button of the case's text.
         QString asked;
         QTimer::singleShot(0, [&] {
@@ -113,12 +124,99 @@ void Configuration_Test::Unsaved_changes_ask_before_closing_once_a_configuration
         });
         Trigger(p.window.get(), "smnu_File");
         QCoreApplication::processEvents(); // the answer's timer, when no question took it
-        QCOMPARE(asked, c.button.isEmpty()
-                            ? QString()
-                            : QStringLiteral("Salvare le modifiche a prompt.vantrel?"));
+        QCOMPARE(asked, c.button.isEmpty() ? QString()
+                        : c.configured ? QStringLiteral("Salvare le modifiche a prompt.vantrel?")
+                                       : QStringLiteral("Salvare le modifiche?"));
         QCOMPARE(p.window->isVisible(), !c.closes);
         QCOMPARE(Read_File(file) != before, c.saved);
     }
+}
+
+void Configuration_Test::
+    A_configuration_with_files_gone_is_loaded_in_part_saved_whole_and_never_exported() {
+    const QDir site(folder_.filePath(QStringLiteral("site")));
+    QVERIFY(site.mkpath(QStringLiteral("moved")));
+    const std::string file = site.filePath(QStringLiteral("parte.vantrel")).toStdString();
+    Write_Bmp(site.filePath(QStringLiteral("wide.bmp")).toStdString(), Test_Bitmap(240, 64, 1));
+    Write_File(file, std::string(R"({"format": "vantrel-configuration", "version": 1,
+        "layout": "graphic", "slots": {"64128A": [null, "non_esiste.bmp", null, null],
+        "64128E": [null, null, "../nowhere/foto.bmp", "wide.bmp"]}})"));
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    QVERIFY(p.window->Open_Configuration(file));
+    QCOMPARE(p.window->windowTitle(), Caption + " - parte.vantrel (caricata in parte)");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    // One slot a line.
+    const std::string said = p.ws.Messages[0].Text;
+    QCOMPARE(std::count(said.begin(), said.end(), '\n'), 3L);
+    QVERIFY(said.find("\r\n64128E, Immagine numero 3 (") != std::string::npos);
+
+    // Saved into another folder, every reference stays, rebased.
+    p.dialog.Answers = {site.filePath(QStringLiteral("moved/parte.vantrel")).toStdString()};
+    Trigger(p.window.get(), "smnu_Save_Configuration_As");
+    const std::string saved = Read_File(site.filePath("moved/parte.vantrel").toStdString());
+    QVERIFY2(saved.find(R"("64128A": [null, "../non_esiste.bmp", null, null])") !=
+                     std::string::npos &&
+                 saved.find(R"("64128E": [null, null, "../../nowhere/foto.bmp", "../wide.bmp"])") !=
+                     std::string::npos,
+             saved.c_str());
+    QCOMPARE(p.window->windowTitle(), Caption + " - parte.vantrel (caricata in parte)");
+
+    // The export refuses the first slot it cannot read, naming it; nothing is written.
+    p.ws.Messages.clear();
+    const std::string image = folder_.filePath(QStringLiteral("parte.bin")).toStdString();
+    p.dialog.Answers = {image};
+    Trigger(p.window.get(), "smnu_Export_Image");
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages[0].Text, std::string("File non_esiste.bmp non trovato.\r\nImpossibile "
+                                                "continuare!!\r\n64128A, Immagine numero 2"));
+    QVERIFY(!QFile::exists(QString::fromStdString(image)));
+
+    // With the slots chosen again the title drops the mark, and the export says where it wrote.
+    const std::string logo = site.filePath(QStringLiteral("logo.bmp")).toStdString();
+    Write_Bmp(logo, Test_Bitmap::Random(128, 64, 5));
+    for (const auto& [box, slot] :
+         {std::pair{"pct_Image_64128A", 1}, {"pct_Image_64128E", 2}, {"pct_Image_64128E", 3}}) {
+        p.dialog.Answers = {logo};
+        QTest::mousePress(Element<QLabel>(p.window.get(), box, slot), Qt::RightButton);
+    }
+    QCOMPARE(p.window->windowTitle(), Caption + " - parte.vantrel*");
+    p.ws.Messages.clear();
+    p.dialog.Answers = {image};
+    Trigger(p.window.get(), "smnu_Export_Image");
+    QVERIFY(p.ws.Messages.empty());
+    QCOMPARE(Read_File(image).size(), std::size_t(65536));
+    QCOMPARE(p.window->statusBar()->currentMessage(),
+             QStringLiteral("Immagine EEPROM scritta in ") + QString::fromStdString(image));
+}
+
+void Configuration_Test::
+    The_recent_list_tells_one_name_in_two_folders_apart_and_drops_a_file_gone() {
+    const QDir site(folder_.filePath(QStringLiteral("recent")));
+    QVERIFY(site.mkpath(QStringLiteral("a")) && site.mkpath(QStringLiteral("b")));
+    const QString a = site.filePath(QStringLiteral("a/impianto.vantrel"));
+    const QString b = site.filePath(QStringLiteral("b/impianto.vantrel"));
+    const QString other = site.filePath(QStringLiteral("altro.vantrel"));
+    Program_Under_Test p;
+    QVERIFY(p.Start());
+    for (const QString& file : {a, b, other}) {
+        p.dialog.Answers = {file.toStdString()};
+        Trigger(p.window.get(), "smnu_Save_Configuration_As");
+    }
+    const auto entry = [&](int i) { return Element<QAction>(p.window.get(), "smnu_Recent", i); };
+    QCOMPARE(entry(0)->text(), QStringLiteral("&1 altro.vantrel"));
+    QCOMPARE(entry(1)->text(), QStringLiteral("&2 impianto.vantrel (%1)").arg(site.filePath("b")));
+    QCOMPARE(entry(2)->text(), QStringLiteral("&3 impianto.vantrel (%1)").arg(site.filePath("a")));
+    QCOMPARE(entry(2)->toolTip(), a);
+
+    QVERIFY(QFile::remove(b));
+    entry(1)->trigger();
+    QCOMPARE(p.ws.Messages.size(), std::size_t(1));
+    QCOMPARE(p.ws.Messages[0].Text, "La configurazione " + b.toStdString() +
+                                        " non esiste più: è stata tolta dall'elenco.");
+    QCOMPARE(p.window->windowTitle(), Caption + " - altro.vantrel");
+    QCOMPARE(entry(1)->text(), QStringLiteral("&2 impianto.vantrel"));
+    QCOMPARE(entry(1)->toolTip(), a);
 }
 
 void Configuration_Test::A_malformed_or_too_large_file_leaves_the_window_as_it_was() {
