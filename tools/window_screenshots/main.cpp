@@ -356,7 +356,8 @@ int main(int argc, char** argv) {
     Program quorrin(Quorrin_Program());
     Choose_Background(quorrin, "pct_Image_64128", 3, Sample_Background(scratch.path(), 128, 64));
     saved = Save_Tabs(quorrin, folder, QStringLiteral("quorrin")) && saved;
-    quorrin.window->close();
+    // Hidden, not closed: closing would ask about the background chosen for the pictures.
+    quorrin.window->hide();
 
     // Two units: the second starts after the serial window has scanned, so Aggiorna finds it.
     // The first loses one block's request, so the run shows a retry.
