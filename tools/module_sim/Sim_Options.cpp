@@ -5,6 +5,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -51,6 +52,20 @@ std::optional<Sim_Reply_Fault> Parse_Command_Count(const std::string& text, bool
         return std::nullopt;
     }
     return Sim_Reply_Fault{*command, static_cast<int>(*nth)};
+}
+
+// "A:B", two counts from 0.
+std::optional<std::pair<long, long>> Parse_Count_Pair(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto first = Parse_Count(text.substr(0, colon), 0);
+    const auto second = Parse_Count(text.substr(colon + 1), 0);
+    if (!first || !second) {
+        return std::nullopt;
+    }
+    return std::pair{*first, *second};
 }
 
 std::optional<std::string> Parse_Hex_Bytes(const std::string& text) {
@@ -116,15 +131,12 @@ bool Take_Value(Sim_Options& options, const std::string& flag, const std::string
         }
         (flag == "--bad-checksum" ? options.Bad_Checksum : options.Wrong_Echo).push_back(*rule);
     } else if (flag == "--late-ack" || flag == "--held-ack") {
-        const auto colon = value.find(':');
-        const auto block = Parse_Count(value.substr(0, colon), 0);
-        const auto delay =
-            colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
-        if (!block || *block > 511 || !delay) {
+        const auto rule = Parse_Count_Pair(value);
+        if (!rule || rule->first > 511) {
             return false;
         }
-        (flag == "--late-ack" ? options.Late_Ack_Ms : options.Held_Ack_Ms)[*block] =
-            static_cast<int>(*delay);
+        (flag == "--late-ack" ? options.Late_Ack_Ms : options.Held_Ack_Ms)[rule->first] =
+            static_cast<int>(rule->second);
     } else if (flag == "--stray-after") {
         const auto stray = Parse_Stray(value);
         if (!stray) {
@@ -132,15 +144,12 @@ bool Take_Value(Sim_Options& options, const std::string& flag, const std::string
         }
         options.Strays.push_back(*stray);
     } else if (flag == "--random-faults") {
-        const auto colon = value.find(':');
-        const auto seed = Parse_Count(value.substr(0, colon), 0);
-        const auto percent =
-            colon == std::string::npos ? std::nullopt : Parse_Count(value.substr(colon + 1), 0);
-        if (!seed || !percent || *percent > 100) {
+        const auto rule = Parse_Count_Pair(value);
+        if (!rule || rule->second > 100) {
             return false;
         }
         options.Random_Faults =
-            Sim_Random_Faults{static_cast<unsigned>(*seed), static_cast<int>(*percent)};
+            Sim_Random_Faults{static_cast<unsigned>(rule->first), static_cast<int>(rule->second)};
     } else if (flag == "--never-ack-block" || flag == "--close-after-block" ||
                flag == "--lose-block") {
         const auto block = Parse_Count(value, 0);
