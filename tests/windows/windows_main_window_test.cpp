@@ -464,7 +464,6 @@ void Main_Window_Test::Restoring_a_default_asks_model_and_slot() {
         p.dialog.Answers = {logo};
         QTest::mousePress(box, Qt::RightButton);
         auto* tabs = Control<QTabWidget>(p.window.get(), "SST_Select_Image");
-        tabs->setCurrentIndex(2);
         int preset_model = -1, preset_slot = -1;
         QTimer::singleShot(0, [&] {
             auto* ask = qobject_cast<QDialog*>(QApplication::activeModalWidget());
