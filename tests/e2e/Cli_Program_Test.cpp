@@ -19,14 +19,6 @@ namespace {
 
 const std::string Cli = VANTREL_CLI_PATH;
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
 // A simulated unit with the given faults, logging what it receives and dumping its EEPROM.
 struct Unit {
     explicit Unit(std::vector<std::string> faults)
