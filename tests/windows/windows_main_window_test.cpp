@@ -23,9 +23,6 @@
 
 namespace {
 
-QImage Shown(QLabel* box) {
-    return box->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-}
 QImage Picture(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
 }
