@@ -236,7 +236,7 @@ TEST(Link, Late_And_Stray_Replies_Never_Pass_For_The_Next_Block) {
     const Line_Fault late{.Late_Ms = 3300};
     const Line_Fault lost{.Lost = true};
     const Line_Fault corrupted{.Reply = Bytes("04 00 FA")};
-    const Line_Fault very_late{.Late_Ms = 7000};
+    const std::map<std::size_t, Line_Fault> very_late{{9, {.Late_Ms = 7000}}, {11, lost}};
     // Block 9 late, block 10's retry acknowledged as given, block 11 (block 10's first) lost.
     const auto around = [&](Line_Fault retry) {
         return std::map<std::size_t, Line_Fault>{{9, late}, {10, retry}, {11, lost}};
@@ -261,12 +261,7 @@ TEST(Link, Late_And_Stray_Replies_Never_Pass_For_The_Next_Block) {
         {"an owed reply that never comes", {{9, lost}}, 0, true, 513, 0, 9511},
         // The retry left at 3009: its silence is kept from 3010 to 6010, but a reply is awaited
         // until 9009.
-        {"the first attempt answered 7 s late, the next request lost",
-         {{9, very_late}, {11, lost}},
-         0,
-         true,
-         514,
-         1,
+        {"the first attempt answered 7 s late, the next request lost", very_late, 0, true, 514, 1,
          16510},
         {"a line that never falls silent fails the block", {{9, lost}}, 3100, false, 11, 0, 12010},
     };
