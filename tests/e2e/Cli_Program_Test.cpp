@@ -19,14 +19,6 @@ namespace {
 
 const std::string Cli = VANTREL_CLI_PATH;
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
 // A simulated unit with the given faults, logging what it receives and dumping its EEPROM.
 struct Unit {
     explicit Unit(std::vector<std::string> faults)
@@ -97,9 +89,6 @@ TEST(Cli_Program, EveryOutcomeExitsWithItsStatus) {
         // Block 9's first acknowledgement is overtaken by its retry's, which stray bytes follow,
         // and block 10's first request is lost: the late one must not pass for block 10's.
         {{"--held-ack", "9:3300", "--stray-after", "write:11:5AA53C:1", "--lose-block", "10"},
-         {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
-         {1, 514, 1}, ready},
-        {{"--held-ack", "9:3300", "--stray-after", "write:11:041234", "--lose-block", "10"},
          {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
          {1, 514, 1}, ready},
         // The one run that waits out real time-outs.

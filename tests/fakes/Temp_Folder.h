@@ -34,6 +34,15 @@ inline std::string Read_File(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// How many times `what` occurs in `text`, overlaps included.
+inline int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
 template <typename Bytes = std::string>
 void Write_File(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)

@@ -94,10 +94,9 @@ TEST_F(Link_Test, Wait_Measures_Across_A_Clock_Wrap_And_Yields_The_Time_Left) {
 }
 
 // Each way a step ends: what went out (each sending told to the view first, numbered among its
-// repeats), what was counted and logged, the message if any, and the
-// time it took. The fake yield blocks for the whole wait it is allowed, like the real one when
-// nothing arrives: an unanswered 3-second wait takes one yield, not thousands of passes. Only a
-// port that is gone counts as lost.
+// repeats), what was counted and logged, the message if any, and the time it took. The fake yield
+// blocks for the whole wait it is allowed, like the real one when nothing arrives: an unanswered
+// 3-second wait takes one yield, not thousands of passes. Only a port that is gone counts as lost.
 TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lost_Port) {
     const struct {
         const char* Name;
@@ -202,8 +201,8 @@ TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lo
 struct Line_Fault {
     bool Lost = false;
     std::uint32_t Late_Ms = 1;
-    std::string Reply; // empty: the valid acknowledgement
-    std::string Stray;
+    std::string Reply = {}; // empty: the valid acknowledgement
+    std::string Stray = {};
     std::uint32_t Stray_Gap_Ms = 0;
 };
 
@@ -234,8 +233,14 @@ struct Faulty_Unit {
 // request is lost. However stray bytes fall around the retry's acknowledgement, the late one
 // must not pass for block 10's: a run that says written has every block stored.
 TEST(Link, Late_And_Stray_Replies_Never_Pass_For_The_Next_Block) {
-    const Line_Fault late{false, 3300, "", "", 0};
-    const Line_Fault lost{true, 1, "", "", 0};
+    const Line_Fault late{.Late_Ms = 3300};
+    const Line_Fault lost{.Lost = true};
+    const Line_Fault corrupted{.Reply = Bytes("04 00 FA")};
+    const std::map<std::size_t, Line_Fault> very_late{{9, {.Late_Ms = 7000}}, {11, lost}};
+    // Block 9 late, block 10's retry acknowledged as given, block 11 (block 10's first) lost.
+    const auto around = [&](Line_Fault retry) {
+        return std::map<std::size_t, Line_Fault>{{9, late}, {10, retry}, {11, lost}};
+    };
     const struct {
         const char* Name;
         std::map<std::size_t, Line_Fault> Faults;
@@ -246,43 +251,17 @@ TEST(Link, Late_And_Stray_Replies_Never_Pass_For_The_Next_Block) {
         std::uint32_t Ms;
     } cases[] = {
         {"stray bytes 1 ms after the retry's acknowledgement",
-         {{9, late}, {10, {false, 1, "", Bytes("5A A5 3C"), 1}}, {11, lost}},
-         0,
-         true,
-         514,
-         1,
-         12810},
+         around({.Stray = Bytes("5A A5 3C"), .Stray_Gap_Ms = 1}), 0, true, 514, 1, 12810},
         {"stray bytes starting with the echo in the same write",
-         {{9, late}, {10, {false, 1, "", Bytes("04 12 34"), 0}}, {11, lost}},
-         0,
-         true,
-         514,
-         1,
-         12810},
+         around({.Stray = Bytes("04 12 34")}), 0, true, 514, 1, 12810},
         {"a valid acknowledgement glued to the retry's is not counted",
-         {{9, late}, {10, {false, 1, "", Bytes("04 00 FB"), 0}}, {11, lost}},
-         0,
-         true,
-         514,
-         1,
-         12810},
+         around({.Stray = Bytes("04 00 FB")}), 0, true, 514, 1, 12810},
         // The retry's acknowledgement comes at once: the wait lasts until 6 s after it left.
-        {"a corrupted acknowledgement owes the real one",
-         {{9, {false, 1, Bytes("04 00 FA"), "", 0}}},
-         0,
-         true,
-         513,
-         0,
-         6512},
+        {"a corrupted acknowledgement owes the real one", {{9, corrupted}}, 0, true, 513, 0, 6512},
         {"an owed reply that never comes", {{9, lost}}, 0, true, 513, 0, 9511},
         // The retry left at 3009: its silence is kept from 3010 to 6010, but a reply is awaited
         // until 9009.
-        {"the first attempt answered 7 s late, the next request lost",
-         {{9, {false, 7000, "", "", 0}}, {11, lost}},
-         0,
-         true,
-         514,
-         1,
+        {"the first attempt answered 7 s late, the next request lost", very_late, 0, true, 514, 1,
          16510},
         {"a line that never falls silent fails the block", {{9, lost}}, 3100, false, 11, 0, 12010},
     };

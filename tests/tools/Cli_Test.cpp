@@ -411,11 +411,6 @@ TEST_F(Cli, Outputs_Replace_Link_Targets_Keep_Modes_And_Old_Files_On_Failure) {
     for (const std::string said :
          {"cannot write full/out: the disk is full\n",
           "cannot write ro/out: its folder is on a read-only file system\n"}) {
-        std::size_t count = 0;
-        for (auto at = run.Err.find(said); at != std::string::npos;
-             at = run.Err.find(said, at + 1)) {
-            ++count;
-        }
-        EXPECT_EQ(count, 3u) << said << run.Err;
+        EXPECT_EQ(Count(run.Err, said), 3) << said << run.Err;
     }
 }

@@ -8,6 +8,7 @@
 #include "Steady_Clock.h"
 #include "frm_Tessaro.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -107,6 +108,11 @@ template <typename T = QWidget> T* Element(QObject* root, const std::string& nam
         }
     }
     return nullptr;
+}
+
+// The picture a box shows.
+inline QImage Shown(QLabel* box) {
+    return box->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 inline void Click(QWidget* window, const char* name) {

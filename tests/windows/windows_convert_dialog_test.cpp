@@ -173,11 +173,7 @@ void Convert_Dialog_Test::
     const QImage now = QImage(QString::fromStdString(target)).convertToFormat(QImage::Format_RGB32);
     for (int slot : {0, 1}) {
         QCOMPARE(p.data.Tables[0].Slots[std::size_t(slot)].Path, target);
-        QCOMPARE(Element<QLabel>(p.window.get(), "pct_Image_64128A", slot)
-                     ->pixmap()
-                     .toImage()
-                     .convertToFormat(QImage::Format_RGB32),
-                 now);
+        QCOMPARE(Shown(Element<QLabel>(p.window.get(), "pct_Image_64128A", slot)), now);
     }
 
     Control<QAction>(p.window.get(), "smnu_Converti")->trigger();

@@ -23,9 +23,6 @@
 
 namespace {
 
-QImage Shown(QLabel* box) {
-    return box->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-}
 QImage Picture(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
 }
@@ -464,7 +461,6 @@ void Main_Window_Test::Restoring_a_default_asks_model_and_slot() {
         p.dialog.Answers = {logo};
         QTest::mousePress(box, Qt::RightButton);
         auto* tabs = Control<QTabWidget>(p.window.get(), "SST_Select_Image");
-        tabs->setCurrentIndex(2);
         int preset_model = -1, preset_slot = -1;
         QTimer::singleShot(0, [&] {
             auto* ask = qobject_cast<QDialog*>(QApplication::activeModalWidget());
