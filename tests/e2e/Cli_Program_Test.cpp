@@ -91,6 +91,9 @@ TEST(Cli_Program, EveryOutcomeExitsWithItsStatus) {
         {{"--held-ack", "9:3300", "--stray-after", "write:11:5AA53C:1", "--lose-block", "10"},
          {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
          {1, 514, 1}, ready},
+        {{"--held-ack", "9:3300", "--stray-after", "write:11:041234", "--lose-block", "10"},
+         {"--image", folder / "ready.bin"}, 0, {"512 blocks, 2 retries", "1 late replies"},
+         {1, 514, 1}, ready},
         // The one run that waits out real time-outs.
         {{"--mute", "find"}, {"--verbose"}, 3,
          {interrupted + "Impossibile trovare il modulo, verificare la connessione!",
