@@ -66,6 +66,8 @@ class frm_RS232 : public QWidget, public Sequence_View {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // pgb_RS232 counts blocks.
+    static constexpr int Progress_Maximum = 512;
     void Build_Controls();
     // A scan: the list offers the ports that open now, each bound to its device. The unit chosen
     // before stays chosen, whatever its number now; when it has gone nothing is chosen.
