@@ -24,6 +24,20 @@ bool Wait_For(const std::function<bool()>& done) {
     return done();
 }
 
+// A pseudo-terminal whose far end the test holds, opened by the control under test.
+struct Pty_Line {
+    Pty_Line(Qt_Serial_Control& control, int master_flags) {
+        if (Master >= 0 && ::grantpt(Master) == 0 && ::unlockpt(Master) == 0) {
+            ::fcntl(Master, F_SETFL, master_flags);
+            control.Set_Port_Device(::ptsname(Master));
+            Opened = control.Set_PortOpen(true);
+        }
+    }
+    ~Pty_Line() { ::close(Master); }
+    const int Master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    bool Opened = false;
+};
+
 } // namespace
 
 // A far end that reads nothing for a while fills the line: the system refuses more bytes (EAGAIN)
@@ -32,11 +46,9 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
     Qt_Serial_Control control;
     int lost = 0;
     control.Set_OnComm([&] { lost += control.CommEvent() == comEventPortLost; });
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-    control.Set_Port_Device(::ptsname(master));
-    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    const Pty_Line pty(control, O_NONBLOCK);
+    ASSERT_TRUE(pty.Opened) << control.Last_Error();
+    const int master = pty.Master;
 
     std::string sent;
     for (int k = 0; k < 2000; ++k) {
@@ -56,7 +68,6 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
     EXPECT_TRUE(control.PortOpen()) << control.Last_Error();
     EXPECT_EQ(lost, 0);
     control.Set_PortOpen(false);
-    ::close(master);
 }
 
 // What waits on the line when a run starts, read by the control already or still with the
@@ -65,10 +76,9 @@ TEST(Qt_Serial_Control, Discards_Input_Waiting_In_Its_Buffer_And_The_System_s) {
     Qt_Serial_Control control;
     int received = 0;
     control.Set_OnComm([&] { received += control.CommEvent() == comEvReceive; });
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-    control.Set_Port_Device(::ptsname(master));
-    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    const Pty_Line pty(control, 0);
+    ASSERT_TRUE(pty.Opened) << control.Last_Error();
+    const int master = pty.Master;
     ASSERT_EQ(::write(master, "\x87\x04\x41", 3), 3);
     EXPECT_TRUE(Wait_For([&] { return received > 0; }));
     // A second opening of the line shows when the bytes have reached it, without reading them.
@@ -86,7 +96,6 @@ TEST(Qt_Serial_Control, Discards_Input_Waiting_In_Its_Buffer_And_The_System_s) {
     }));
     EXPECT_EQ(after, Bytes("04 00 FB"));
     control.Set_PortOpen(false);
-    ::close(master);
 }
 
 // A number alone names whatever device holds it when the port opens: it opens nothing, and the
