@@ -104,16 +104,11 @@ void Configuration_Menu::Show_Partial(bool partial) {
 }
 
 bool Configuration_Menu::Modified() const {
-    return State_Text() != kept_state_;
-}
-
-std::string Configuration_Menu::State_Text() const {
-    // Paths are compared as they are, not rebased: the folder only serves the comparison.
-    return Configuration_Text(Configuration_Of(data_, ws_.Program_Folder()), "/");
+    return Edit_State_Of(data_) != kept_state_;
 }
 
 void Configuration_Menu::Keep_State() {
-    kept_state_ = State_Text();
+    kept_state_ = Edit_State_Of(data_);
 }
 
 bool Configuration_Menu::Ready_To_Close() {

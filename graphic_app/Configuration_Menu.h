@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Edit_History.h"
 #include "File_Dialog.h"
 #include "Picture_Boxes.h"
 #include "Window_System.h"
@@ -57,7 +58,6 @@ class Configuration_Menu : public QObject {
     bool Settle_Unsaved_Changes();
     void Set_Current(const QString& path);
     void Update_Title();
-    std::string State_Text() const;
     // The list of recent configurations, one file per line, kept per program in the user's
     // configuration folder.
     std::string Recent_File() const;
@@ -72,7 +72,7 @@ class Configuration_Menu : public QObject {
     Picture_Boxes& boxes_;
     QMenu& menu_;
     QAction* recent_separator_ = nullptr;
-    QString current_;        // absolute path of the configuration in use; empty before any
-    std::string kept_state_; // the slots and glyphs as last opened or saved
+    QString current_;       // absolute path of the configuration in use; empty before any
+    Edit_State kept_state_; // the slots and glyphs as last opened or saved
     bool partial_ = false;
 };
