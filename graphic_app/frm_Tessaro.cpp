@@ -55,7 +55,7 @@ QWidget* Page_Holding(QWidget* frame) {
 frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dialog,
                          Serial_Control& RS232_Interface, Millisecond_Clock& clock)
     : data_(data), ws_(ws), dialog_(dialog), RS232_Interface_(RS232_Interface),
-      link_(data, RS232_Interface, ws, clock, relay_), history_(data),
+      session_(data, RS232_Interface, ws, clock), history_(data),
       watch_(new Slot_File_Watch(this)) {
     setObjectName(QStringLiteral("frm_Tessaro"));
     setWindowTitle(Q(data.Program.Main_Caption));
@@ -75,7 +75,7 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
     setCentralWidget(SST_Select_Image);
     connect(watch_, &Slot_File_Watch::Files_Changed, this, [this] { Show_Slots(); });
 
-    link_.Set_Port_Lost_Handler([this] {
+    session_.Link().Set_Port_Lost_Handler([this] {
         if (frm_RS232* open = Serial_Window()) {
             open->Port_Lost();
         }
@@ -397,9 +397,9 @@ void frm_Tessaro::smnu_Comunicazione_Click() {
         open->activateWindow();
         return;
     }
-    serial_ = new frm_RS232(data_, RS232_Interface_, link_, relay_, ws_);
+    serial_ = new frm_RS232(data_, RS232_Interface_, session_, ws_);
     serial_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(serial_, &frm_RS232::Run_Ended, this, [this] {
+    connect(serial_, &frm_RS232::Run_Over, this, [this] {
         if (close_after_run_) {
             close_after_run_ = false;
             close();

@@ -3,9 +3,9 @@
 #include "Edit_History.h"
 #include "File_Dialog.h"
 #include "Glyph_Grid.h"
-#include "Link_View_Relay.h"
 #include "Picture_Boxes.h"
 #include "Serial_Control.h"
+#include "Unit_Session.h"
 #include "Window_System.h"
 #include "frm_Converti.h"
 #include "frm_RS232.h"
@@ -81,8 +81,7 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     Window_System& ws_;
     File_Dialog& dialog_;
     Serial_Control& RS232_Interface_;
-    Link_View_Relay relay_;
-    RS232_Link link_;
+    Unit_Session session_;
     QPointer<frm_RS232> serial_;
     QPointer<frm_Converti> converter_;
     bool close_after_run_ = false;

@@ -1,7 +1,5 @@
 #include "Production_Record.h"
 
-#include "Exit_Status.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -46,41 +44,9 @@ std::string Seconds_Text(double seconds) {
 
 } // namespace
 
-int Exit_Code(Unit_Outcome outcome) {
-    switch (outcome) {
-    case Unit_Outcome::Written:
-        return Exit_Ok;
-    case Unit_Outcome::Not_Found:
-        return Exit_Module_Not_Found;
-    case Unit_Outcome::Write_Failed:
-        return Exit_Write_Failed;
-    case Unit_Outcome::Stopped:
-        return Exit_Stopped;
-    case Unit_Outcome::Reset_Not_Acknowledged:
-        return Exit_Reset_Not_Acknowledged;
-    }
-    return Exit_Failed;
-}
-
-const char* Outcome_Name(Unit_Outcome outcome) {
-    switch (outcome) {
-    case Unit_Outcome::Written:
-        return "written";
-    case Unit_Outcome::Not_Found:
-        return "not_found";
-    case Unit_Outcome::Write_Failed:
-        return "write_failed";
-    case Unit_Outcome::Stopped:
-        return "stopped";
-    case Unit_Outcome::Reset_Not_Acknowledged:
-        return "reset_not_acknowledged";
-    }
-    return "";
-}
-
 void Production_Totals::Add(const Unit_Record& record) {
     ++Units;
-    Succeeded += record.Outcome == Unit_Outcome::Written ? 1 : 0;
+    Succeeded += record.Outcome == Run_Outcome::Written ? 1 : 0;
     Exit_Codes.push_back(Exit_Code(record.Outcome));
 }
 

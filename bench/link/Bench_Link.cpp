@@ -9,6 +9,7 @@
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
+#include "Traffic_Log.h"
 #include "mod_RS232.h"
 
 #include <QCoreApplication>
@@ -31,22 +32,6 @@ namespace {
 const std::string Sim = MODULE_SIM_PATH;
 constexpr double Line_Bytes_Per_Second = 115200.0 / 10;
 
-class Quiet_View : public Link_View {
-  public:
-    std::string Log_Text() override { return log_; }
-    void Set_Log_Text(const std::string& text) override { log_ = text; }
-    void Set_Log_Colour(std::size_t, std::size_t, std::uint32_t) override {}
-    std::string Counter_Text(Counter which) override { return counters_[int(which)]; }
-    void Set_Counter_Text(Counter which, const std::string& text) override {
-        counters_[int(which)] = text;
-    }
-    void Set_Progress(double) override {}
-
-  private:
-    std::string log_;
-    std::string counters_[2] = {"0", "0"};
-};
-
 // One unit, the project's link to it, and the run's figures.
 struct Project_Link {
     explicit Project_Link(const std::vector<std::string>& sim_options)
@@ -67,7 +52,7 @@ struct Project_Link {
     Qt_Serial_Control port;
     Qt_Console_Window_System ws;
     Steady_Clock clock;
-    Quiet_View view;
+    Traffic_Log view;
     Program_Data data;
     RS232_Link link;
 };

@@ -21,12 +21,12 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
     Temp_Folder folder("production_log");
     // The device holds a quote, a comma and a line feed; the serial number a quote alone.
     Unit_Record record{
-        "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Unit_Outcome::Write_Failed, 7, 2, 9.0184,
+        "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Run_Outcome::Write_Failed, 7, 2, 9.0184,
         "ab12",       "2024-05-17T09:41:07Z"};
     std::string error;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
     record.Serial.reset();
-    record.Outcome = Unit_Outcome::Written;
+    record.Outcome = Run_Outcome::Written;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
     EXPECT_EQ(
         Read_File(folder / "log.csv"),
@@ -40,13 +40,13 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
     EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
     const struct {
-        Unit_Outcome Outcome;
+        Run_Outcome Outcome;
         std::string Name, Exit;
-    } outcomes[] = {{Unit_Outcome::Written, "written", "0"},
-                    {Unit_Outcome::Not_Found, "not_found", "3"},
-                    {Unit_Outcome::Write_Failed, "write_failed", "4"},
-                    {Unit_Outcome::Stopped, "stopped", "5"},
-                    {Unit_Outcome::Reset_Not_Acknowledged, "reset_not_acknowledged", "6"}};
+    } outcomes[] = {{Run_Outcome::Written, "written", "0"},
+                    {Run_Outcome::Module_Not_Found, "not_found", "3"},
+                    {Run_Outcome::Write_Failed, "write_failed", "4"},
+                    {Run_Outcome::Stopped, "stopped", "5"},
+                    {Run_Outcome::Reset_Not_Acknowledged, "reset_not_acknowledged", "6"}};
     for (const auto& o : outcomes) {
         record.Outcome = o.Outcome;
         EXPECT_NE(Csv_Record(record).find(",," + o.Name + "," + o.Exit + ",7,"), std::string::npos)
@@ -63,13 +63,13 @@ namespace {
 // Ends at once with `outcome`, or, with Wait_For_Stop, only when stopped.
 class Fake_Job : public Unit_Job {
   public:
-    Fake_Job(Unit_Outcome outcome, bool wait_for_stop)
+    Fake_Job(Run_Outcome outcome, bool wait_for_stop)
         : outcome_(outcome), wait_for_stop_(wait_for_stop) {}
     Unit_Result Run(Unit_Reporter& reporter) override {
         reporter.Report({0, Unit_Event::Kind::Phase, Unit_Phase::Writing, 3, 1, "", {}});
         std::unique_lock lock(mutex_);
         stopped_.wait(lock, [this] { return stop_ || !wait_for_stop_; });
-        return {stop_ ? Unit_Outcome::Stopped : outcome_, 3, 1, 0};
+        return {stop_ ? Run_Outcome::Stopped : outcome_, 3, 1, 0};
     }
     void Stop() override {
         const std::lock_guard lock(mutex_);
@@ -78,7 +78,7 @@ class Fake_Job : public Unit_Job {
     }
 
   private:
-    Unit_Outcome outcome_;
+    Run_Outcome outcome_;
     bool wait_for_stop_;
     std::mutex mutex_;
     std::condition_variable stopped_;
@@ -91,9 +91,9 @@ TEST(Production, InterruptStopsEveryUnitStillRunning) {
     int interrupt[2];
     ASSERT_EQ(pipe(interrupt), 0);
     std::vector<std::unique_ptr<Unit_Job>> jobs;
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Write_Failed, false));
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Write_Failed, false));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Written, true));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Written, true));
     std::vector<std::size_t> ended;
     const auto results = Run_Units(jobs, interrupt[0], [&](const Unit_Event& event) {
         if (event.What == Unit_Event::Kind::Ended) {
@@ -107,8 +107,8 @@ TEST(Production, InterruptStopsEveryUnitStillRunning) {
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(ended.front(), 0u);
     EXPECT_EQ(ended.size(), 3u);
-    EXPECT_EQ(results[0].Outcome, Unit_Outcome::Write_Failed);
-    EXPECT_EQ(results[1].Outcome, Unit_Outcome::Stopped);
-    EXPECT_EQ(results[2].Outcome, Unit_Outcome::Stopped);
+    EXPECT_EQ(results[0].Outcome, Run_Outcome::Write_Failed);
+    EXPECT_EQ(results[1].Outcome, Run_Outcome::Stopped);
+    EXPECT_EQ(results[2].Outcome, Run_Outcome::Stopped);
     EXPECT_EQ(results[2].Blocks, 3);
 }

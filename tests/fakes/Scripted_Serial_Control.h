@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "Serial_Control.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Link_Rig.h"
-#include "Programming_Sequence.h"
 #include "Test_Bitmap.h"
+#include "Unit_Session.h"
 #include "mod_Compilatore.h"
 
 namespace {
@@ -23,10 +23,16 @@ class Sequence_Rig : public Link_Rig, public ::testing::Test {
         port.Responder = Answer_All;
         view.Log = "0x04; 0x00; 0xFB\r\n";
         view.Sent = view.Received = "7";
+        session.Add_Listener(view);
     }
 
     Temp_Folder folder{"sequence"};
-    Programming_Sequence sequence{data, link, ws, view};
+    Unit_Session session{data, port, ws, clock};
+    // The window's run: the image compiled from the slots at its start.
+    struct {
+        Unit_Session* Session;
+        Run_Outcome Run() const { return Session->Compile_And_Run().Outcome; }
+    } sequence{&session};
 };
 
 // Silent to every request with `command`, or only to the first request of all.
@@ -107,7 +113,7 @@ TEST_F(Sequence_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
                 }
                 data.Stop_Request |= c.Action == Act::Stop;
                 if (c.Action == Act::Abort) {
-                    link.Request_Abort();
+                    session.Link().Request_Abort();
                 }
             }
             if (port.Count(Cmd_Reset_PIC) == 1 && messages_at_reset == 0) {

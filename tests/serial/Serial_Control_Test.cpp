@@ -1,5 +1,5 @@
 #include "Child_Process.h"
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 
