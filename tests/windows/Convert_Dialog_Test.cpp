@@ -24,11 +24,11 @@ class Convert_Dialog_Test : public QObject {
     Q_OBJECT
 
   private slots:
-    void A_dropped_picture_is_converted_saved_and_used_in_its_slot();
-    void A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept();
+    void A_Dropped_Picture_Is_Converted_Saved_And_Used_In_Its_Slot();
+    void A_File_Converted_Again_For_Another_Slot_Shows_In_Both_And_Settings_Are_Kept();
 };
 
-void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_slot() {
+void Convert_Dialog_Test::A_Dropped_Picture_Is_Converted_Saved_And_Used_In_Its_Slot() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -140,7 +140,7 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
 // A picture converted with Bayer into 64128A slot 2, then without dithering into slot 1 over the
 // same file: both boxes show the file as it is now. The dialog opens again as it was left.
 void Convert_Dialog_Test::
-    A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept() {
+    A_File_Converted_Again_For_Another_Slot_Shows_In_Both_And_Settings_Are_Kept() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -188,4 +188,4 @@ void Convert_Dialog_Test::
 }
 
 QTEST_MAIN(Convert_Dialog_Test)
-#include "windows_convert_dialog_test.moc"
+#include "Convert_Dialog_Test.moc"

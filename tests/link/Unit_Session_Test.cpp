@@ -6,9 +6,9 @@
 namespace {
 
 // Every slot holds a random picture, so that the image sent is no run of zeros.
-class Sequence_Rig : public Link_Rig, public ::testing::Test {
+class Session_Rig : public Link_Rig, public ::testing::Test {
   protected:
-    Sequence_Rig() {
+    Session_Rig() {
         unsigned seed = 0;
         for (auto& table : data.Tables) {
             for (auto& slot : table.Slots) {
@@ -46,7 +46,7 @@ Scripted_Serial_Control::Responder_Function Silent_On(int command) {
 } // namespace
 
 // A click during the run starts no second one.
-TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
+TEST_F(Session_Rig, Run_Compiles_Finds_Writes_And_Resets) {
     std::vector<Run_Outcome> nested;
     Hook = [&] {
         EXPECT_FALSE(view.OFF_Enabled);
@@ -72,7 +72,7 @@ TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
 // Each way a run ends: what was sent, whether a reset followed, and the one message. A Stop
 // pressed during detection is forgotten when the write begins; one pressed during the write ends
 // the run without a reset.
-TEST_F(Sequence_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
+TEST_F(Session_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
     enum class Act { None, Remove_File, Lose_Port, Stop, Abort };
     const struct {
         const char* Name;
