@@ -23,7 +23,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace {

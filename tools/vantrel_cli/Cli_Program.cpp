@@ -14,7 +14,6 @@
 
 #include <QSocketNotifier>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iomanip>
