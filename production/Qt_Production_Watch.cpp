@@ -1,0 +1,138 @@
+#include "Qt_Production_Watch.h"
+
+#include "Port_Registration.h"
+#include "Port_Registry.h"
+#include "Qt_Serial_Control.h"
+#include "Qt_Unit_Job.h"
+
+#include <QDir>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// The notifications carry the news; the poll only catches what no notification tells (a
+// simulated unit killed without unregistering, a system without them).
+constexpr int Poll_Ms = 3000;
+// The system names a new adapter's device before it has told all about it (its USB details,
+// its by-id link): a second listing a little later sees the rest.
+constexpr int Settle_Ms = 500;
+
+// Where simulated units register, or, while that folder does not exist, the folder it will be
+// made in (as Register_Simulated_Port chooses it).
+QString Registration_Watch_Path() {
+    if (const std::string folder = Registration_Folder(false); !folder.empty()) {
+        return QString::fromStdString(folder);
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0' && ::access(runtime, W_OK | X_OK) == 0) {
+        return QString::fromLocal8Bit(runtime);
+    }
+    return QStringLiteral("/tmp");
+}
+
+} // namespace
+
+Qt_Production_Watch::Qt_Production_Watch(const Production_Options& options,
+                                         const std::vector<std::uint8_t>& image,
+                                         std::string image_sha256, Watch_Output& output)
+    : options_(options), image_(image),
+      watch_(options, std::move(image_sha256),
+             Watch_Machine{List_Ports,
+                           [this] {
+                               return std::make_unique<Serial_Probe_Line>(
+                                   std::make_unique<Qt_Serial_Control>(),
+                                   [this] { step_.start(0); });
+                           },
+                           [this](std::size_t unit, const Port_Entry& port) {
+                               auto& job = jobs_[unit] =
+                                   std::make_unique<Qt_Unit_Job>(port, image_, options_.Oled);
+                               threads_.Start(unit, *job);
+                           },
+                           [this] { threads_.Stop_All(); }},
+             output, clock_) {
+    step_.setSingleShot(true);
+    settle_.setSingleShot(true);
+    settle_.setInterval(Settle_Ms);
+    poll_.setInterval(Poll_Ms);
+    QObject::connect(&step_, &QTimer::timeout, [this] {
+        watch_.Step();
+        Rearm();
+    });
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Ports_Changed(); });
+    QObject::connect(&settle_, &QTimer::timeout, [this] { Ports_Changed(); });
+    QObject::connect(&folders_, &QFileSystemWatcher::directoryChanged, [this] {
+        Watch_Folders();
+        Ports_Changed();
+        settle_.start();
+    });
+}
+
+bool Qt_Production_Watch::Start(std::function<void()> ended) {
+    if (!threads_.Ready()) {
+        return false;
+    }
+    ended_ = std::move(ended);
+    events_ = std::make_unique<QSocketNotifier>(threads_.Wake_Fd(), QSocketNotifier::Read);
+    QObject::connect(events_.get(), &QSocketNotifier::activated, [this] { Take_Events(); });
+    Watch_Folders();
+    poll_.start();
+    Ports_Changed();
+    return true;
+}
+
+void Qt_Production_Watch::Stop() {
+    watch_.Stop();
+    Rearm();
+}
+
+void Qt_Production_Watch::Watch_Folders() {
+    const QStringList wanted{QStringLiteral("/dev"), Registration_Watch_Path()};
+    const QStringList watched = folders_.directories();
+    for (const QString& folder : watched) {
+        if (!wanted.contains(folder)) {
+            folders_.removePath(folder);
+        }
+    }
+    for (const QString& folder : wanted) {
+        if (!watched.contains(folder) && QDir(folder).exists()) {
+            folders_.addPath(folder);
+        }
+    }
+}
+
+void Qt_Production_Watch::Ports_Changed() {
+    watch_.Ports_Changed();
+    Rearm();
+}
+
+void Qt_Production_Watch::Take_Events() {
+    for (const Unit_Event& event : threads_.Take()) {
+        watch_.Unit_Changed(event);
+        if (event.What == Unit_Event::Kind::Ended) {
+            jobs_.erase(event.Unit);
+        }
+    }
+    // An ended unit's port is probed again at once.
+    watch_.Step();
+    Rearm();
+}
+
+void Qt_Production_Watch::Rearm() {
+    if (watch_.Ended()) {
+        step_.stop();
+        poll_.stop();
+        settle_.stop();
+        if (ended_) {
+            std::exchange(ended_, nullptr)();
+        }
+        return;
+    }
+    if (const auto next = watch_.Next_Step()) {
+        step_.start(static_cast<int>(*next));
+    } else {
+        step_.stop();
+    }
+}
