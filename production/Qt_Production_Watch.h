@@ -37,7 +37,9 @@ class Qt_Production_Watch {
 
   private:
     void Watch_Folders();
-    void Ports_Changed();
+    // Lists the ports again: the system's devices only when `devices`, the simulated units'
+    // registrations always.
+    void Ports_Changed(bool devices);
     void Take_Events();
     // Sets the step timer from what the watch waits for, or tells that it has ended.
     void Rearm();
@@ -48,8 +50,11 @@ class Qt_Production_Watch {
     // The jobs outlive their threads: declared before them.
     std::map<std::size_t, std::unique_ptr<Unit_Job>> jobs_;
     Unit_Threads threads_;
+    // The system's serial devices at their last listing.
+    std::vector<Port_Entry> devices_;
     QTimer step_;
-    QTimer poll_;
+    QTimer registrations_poll_;
+    QTimer devices_poll_;
     QTimer settle_;
     QFileSystemWatcher folders_;
     std::unique_ptr<QSocketNotifier> events_;
