@@ -131,4 +131,5 @@ TEST(Line_Settings, Four_Fields_At_Their_Edges_Or_The_Field_That_Is_Wrong) {
             EXPECT_EQ(parsed.Reason, "settings \"" + c.Text + "\": " + c.Refusal);
         }
     }
+    EXPECT_EQ(Settings_Text(Link_Line_Settings()), "115200,n,8,1");
 }

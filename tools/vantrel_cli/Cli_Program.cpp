@@ -255,8 +255,9 @@ int Run_Program(const Cli_Arguments& args) {
         std::cerr << "vantrel-cli: " << Port_Text(choice.Port) << " has gone\n";
         return Exit_Module_Not_Found;
     }
-    if (!Open_Chosen_Port(port, choice.Port)) {
-        std::cerr << "vantrel-cli: cannot open the port: " << port.Last_Error() << "\n";
+    if (const Port_Open_Failure failure = port.Open(choice.Port, Link_Line_Settings());
+        failure.Failed()) {
+        std::cerr << "vantrel-cli: cannot open the port: " << failure.Reason << "\n";
         return Exit_Module_Not_Found;
     }
 
@@ -281,7 +282,7 @@ int Run_Program(const Cli_Arguments& args) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     view.Finish_Progress();
-    port.Set_PortOpen(false);
+    port.Close();
 
     Print_Summary(outcome, link.Statistics(), seconds);
     return Exit_Status(outcome);

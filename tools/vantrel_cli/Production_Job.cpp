@@ -121,8 +121,9 @@ Unit_Result Production_Job::Run(Unit_Reporter& reporter) {
     Job_Window_System ws(reporter);
     Job_View view(reporter);
     Qt_Serial_Control port;
-    if (!Open_Chosen_Port(port, port_)) {
-        ws.Message_Box("cannot open the port: " + port.Last_Error(), "", Message_Icon::Critical);
+    if (const Port_Open_Failure failure = port.Open(port_, Link_Line_Settings());
+        failure.Failed()) {
+        ws.Message_Box("cannot open the port: " + failure.Reason, "", Message_Icon::Critical);
         return {Unit_Outcome::Not_Found, 0, 0, 0};
     }
     Program_Data data(oled_ ? Quorrin_Program() : Vantrel_Program());
@@ -153,7 +154,7 @@ Unit_Result Production_Job::Run(Unit_Reporter& reporter) {
         context_ = nullptr;
         stop_link_ = nullptr;
     }
-    port.Set_PortOpen(false);
+    port.Close();
     const Link_Statistics& stats = link.Statistics();
     return {Outcome_Of(outcome), stats.Blocks_Written, stats.Retries, 0};
 }
