@@ -205,7 +205,7 @@ std::optional<Lit_Picture> Read_Bitmap_Picture(const std::string& path, int widt
         return std::nullopt;
     }
     const auto row_bytes = std::size_t(Bytes_Per_Row(width));
-    Lit_Picture picture{"", width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
+    Lit_Picture picture(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             picture.Lit[std::size_t(y) * width + x] =

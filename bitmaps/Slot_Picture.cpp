@@ -4,15 +4,6 @@
 
 #include <optional>
 
-namespace {
-
-Lit_Picture Blank(const Model_Descriptor& model) {
-    return {"", model.Width, model.Height,
-            std::vector<std::uint8_t>(std::size_t(model.Width) * model.Height)};
-}
-
-} // namespace
-
 Image_Slot Default_Slot(const std::string& program_folder, const Model_Descriptor& model) {
     return {program_folder + "/" + model.Default_File, model.Default_File, double(model.Height),
             double(model.Width)};
@@ -34,6 +25,6 @@ Slot_Picture Read_Slot_Picture(const Image_Slot& slot, const Model_Descriptor& m
     std::string unused;
     std::optional<Lit_Picture> standing_in =
         Read_Bitmap_Picture(fallback.Path, model.Width, model.Height, unused);
-    return {standing_in ? std::move(*standing_in) : Blank(model), true,
+    return {standing_in ? std::move(*standing_in) : Lit_Picture(model.Width, model.Height), true,
             problem + "\n" + Picture_Box_Hint};
 }

@@ -3,6 +3,7 @@
 #include "Mono_Bitmap_File.h"
 #include "Picture_Geometry.h"
 #include "Picture_Tone.h"
+#include "Qt_Lit_Picture.h"
 #include "Qt_Picture_File.h"
 #include "mod_Funzioni_Varie.h"
 
@@ -49,17 +50,6 @@ QLabel* Preview_Box(const char* name) {
 
 int Zoom(int width) {
     return std::max(1, Enlarged_Width / width);
-}
-
-QImage Lit_Dark(const Mono_Picture& picture) {
-    QImage image(picture.Width, picture.Height, QImage::Format_Grayscale8);
-    for (int y = 0; y < picture.Height; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < picture.Width; ++x) {
-            line[x] = picture.At(x, y) ? 0 : 255;
-        }
-    }
-    return image;
 }
 
 QString Read_Failure_Text(const Picture_Read_Result& result, const std::string& path) {
@@ -229,7 +219,7 @@ void frm_Converti::Refresh_Preview() {
     shown_ = Apply_Tone(laid_, options);
     memory_.Options = options;
 
-    const QImage image = Lit_Dark(shown_);
+    const QImage image = Lit_Picture_Image(shown_);
     const int zoom = Zoom(model.Width);
     pct_Anteprima->setFixedSize(model.Width + 2, model.Height + 2);
     pct_Anteprima->setPixmap(QPixmap::fromImage(image));

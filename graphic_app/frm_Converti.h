@@ -67,7 +67,7 @@ class frm_Converti : public QDialog {
     Grey_Picture laid_;
     int laid_model_ = -1;
     Scale_Mode laid_scale_ = Scale_Mode::Fit;
-    Mono_Picture shown_;
+    Lit_Picture shown_;
 
     QLineEdit* txt_Sorgente = nullptr;
     QPushButton* cmd_Sfoglia = nullptr;
