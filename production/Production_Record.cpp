@@ -5,9 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -31,15 +30,20 @@ std::string Csv_Field(const std::string& text) {
     return out + "\"";
 }
 
+// Always with a decimal point: the command line takes the system's locale, whose decimal comma
+// would split the field in two.
 std::string Seconds_Text(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
+    return std::string(text, end.ptr);
 }
 
 // The number nearest to the milliseconds the CSV log shows, so that both records agree.
 double Whole_Milliseconds(double seconds) {
-    return std::strtod(Seconds_Text(seconds).c_str(), nullptr);
+    const std::string text = Seconds_Text(seconds);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 } // namespace

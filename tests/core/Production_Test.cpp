@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <unistd.h>
 
@@ -56,6 +58,27 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
                   std::string::npos)
             << o.Name;
     }
+}
+
+TEST(Production, RecordsKeepTheDecimalPointUnderADecimalComma) {
+    // The command line runs in the system's locale; one that writes a decimal comma is made here.
+    Temp_Folder folder("comma_locale");
+    Write_File(folder / "comma.def",
+               std::string("LC_NUMERIC\ndecimal_point \",\"\n"
+                           "thousands_sep \".\"\ngrouping 3\nEND LC_NUMERIC\n"));
+    const std::string make =
+        "localedef -c -i '" + folder / "comma.def" + "' '" + folder / "comma" + "' >/dev/null 2>&1";
+    ASSERT_NE(std::system(make.c_str()), -1);
+    setenv("LOCPATH", folder.Path().c_str(), 1);
+    if (!std::setlocale(LC_NUMERIC, "comma")) {
+        GTEST_SKIP() << "localedef made no locale here";
+    }
+    const Unit_Record record{"p", "d", {}, Unit_Outcome::Written, 1, 0, 9.0184, "ab", "t"};
+    const std::string csv = Csv_Record(record);
+    const std::string json = Json_Record(record);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(csv, "t,p,d,,written,0,1,0,9.018,ab");
+    EXPECT_NE(json.find(",\"seconds\":9.018,"), std::string::npos) << json;
 }
 
 TEST(Production, JsonRecordReplacesWhatIsNotUtf8) {
