@@ -50,15 +50,15 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
         const std::string default_path = ws.Program_Folder() + "/" + model.Default_File;
         for (int k = 0; k < Slots_Per_Table; ++k) {
             const auto& file = configuration.Slots.at(std::size_t(m))[std::size_t(k)];
-            std::string reason;
-            const auto picture =
-                Read_Bitmap_Picture(default_path, model.Width, model.Height, reason);
-            if (!picture) {
+            const Bitmap_Picture read =
+                Read_Bitmap_Picture(default_path, model.Width, model.Height);
+            if (!read) {
                 failures.push_back(
-                    {m, k, default_path, "File " + model.Default_File + " non valido. " + reason});
+                    {m, k, default_path,
+                     "File " + model.Default_File + " non valido. " + read.File.Reason});
                 continue;
             }
-            boxes.Show_Picture(m, k, *picture);
+            boxes.Show_Picture(m, k, read.Picture);
             table.Slots[std::size_t(k)] = Image_Slot{default_path, model.Default_File,
                                                      double(model.Height), double(model.Width)};
             if (!file) {
