@@ -67,9 +67,10 @@ Port_Step Port_Watch::Step(std::uint32_t now) {
 
 Port_Step Port_Watch::Open(std::uint32_t now) {
     Port_Step step;
-    std::string why;
-    const Port_Failure failure = line_->Open(port_, why);
-    if (failure == Port_Failure::None) {
+    const Port_Open_Failure opening = line_->Open(port_);
+    const Port_Failure failure = opening.Cause;
+    const std::string& why = opening.Reason;
+    if (!opening.Failed()) {
         ever_opened_ = true;
         state_ = unit_ ? Port_State::Stayed : Port_State::Probing;
         unanswered_ = 0;

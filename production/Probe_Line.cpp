@@ -14,25 +14,23 @@ Serial_Probe_Line::Serial_Probe_Line(std::unique_ptr<Serial_Control> port,
 
 Serial_Probe_Line::~Serial_Probe_Line() {
     port_->Set_OnComm(nullptr);
-    port_->Set_PortOpen(false);
+    port_->Close();
 }
 
-Port_Failure Serial_Probe_Line::Open(const Port_Entry& port, std::string& why) {
+Port_Open_Failure Serial_Probe_Line::Open(const Port_Entry& port) {
     received_.clear();
     answers_ = 0;
     lost_ = false;
-    if (!Open_Chosen_Port(*port_, port)) {
-        why = port_->Last_Error();
-        const Port_Failure failure = port_->Last_Failure();
-        return failure == Port_Failure::None ? Port_Failure::Other : failure;
+    const Port_Open_Failure failure = port_->Open(port, Link_Line_Settings());
+    if (!failure.Failed()) {
+        // What a unit said to an earlier program is no answer to this watch.
+        port_->Discard_Input();
     }
-    // What a unit said to an earlier program is no answer to this watch.
-    port_->Discard_Input();
-    return Port_Failure::None;
+    return failure;
 }
 
 void Serial_Probe_Line::Close() {
-    port_->Set_PortOpen(false);
+    port_->Close();
 }
 
 void Serial_Probe_Line::Probe() {

@@ -11,9 +11,8 @@
 class Probe_Line {
   public:
     virtual ~Probe_Line() = default;
-    // Opens the port's device with the line settings: Port_Failure::None, or the failure and
-    // `why` in English.
-    virtual Port_Failure Open(const Port_Entry& port, std::string& why) = 0;
+    // Opens the port's device with the link's line settings.
+    virtual Port_Open_Failure Open(const Port_Entry& port) = 0;
     virtual void Close() = 0;
     // Sends the detection request.
     virtual void Probe() = 0;
@@ -33,7 +32,7 @@ class Serial_Probe_Line : public Probe_Line {
     Serial_Probe_Line(const Serial_Probe_Line&) = delete;
     Serial_Probe_Line& operator=(const Serial_Probe_Line&) = delete;
 
-    Port_Failure Open(const Port_Entry& port, std::string& why) override;
+    Port_Open_Failure Open(const Port_Entry& port) override;
     void Close() override;
     void Probe() override;
     bool Answered() override;

@@ -42,8 +42,8 @@ Unit_Result Qt_Unit_Job::Run(Unit_Reporter& reporter) {
     Program_Data data(oled_ ? Quorrin_Program() : Vantrel_Program());
     Steady_Clock clock;
     Unit_Session session(data, port, ws, clock);
-    if (!session.Open_Port(port_)) {
-        ws.Message_Box("cannot open the port: " + port.Last_Error(), "", Message_Icon::Critical);
+    if (const Port_Open_Failure failure = session.Open_Port(port_); failure.Failed()) {
+        ws.Message_Box("cannot open the port: " + failure.Reason, "", Message_Icon::Critical);
         return {Run_Outcome::Module_Not_Found, 0, 0, 0};
     }
     Unit_Progress progress(reporter);

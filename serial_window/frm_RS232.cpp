@@ -155,15 +155,14 @@ void frm_RS232::Scan_Ports() {
         if (entry.Number < First_Scanned_Port || entry.Number > Last_Scanned_Port) {
             continue;
         }
-        port_.Set_CommPort(static_cast<std::int16_t>(entry.Number));
-        port_.Set_Port_Device(entry.Device);
-        port_.Set_PortOpen(true);
-        if (port_.PortOpen()) {
+        // A port that opens but refuses the line settings is listed: ON then tells why.
+        const Port_Open_Failure failure = port_.Open(entry, Link_Line_Settings());
+        if (!failure.Failed() || failure.Cause == Port_Failure::Settings_Refused) {
             scanned_.push_back(entry);
             cmb_RS232->addItem(Entry_Text(entry), Q(entry.Device));
         }
         if (port_.PortOpen()) {
-            port_.Set_PortOpen(false);
+            port_.Close();
         }
     }
     // The open list shows whole entries, also when they are wider than the field.
@@ -260,18 +259,17 @@ void frm_RS232::cmd_ON_Click() {
         Port_Gone(Port_Name(chosen), chosen.Number != 0);
         return;
     }
-    if (!session_.Open_Port(chosen)) {
-        const Port_Failure failure = port_.Last_Failure();
-        if (failure == Port_Failure::Not_Found) {
+    if (const Port_Open_Failure failure = session_.Open_Port(chosen); failure.Failed()) {
+        if (failure.Cause == Port_Failure::Not_Found) {
             Port_Gone(Port_Name(chosen), chosen.Number != 0);
             return;
         }
         const std::string first_line =
-            failure == Port_Failure::Settings_Refused
-                ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " + Line_Settings +
-                      "."
+            failure.Cause == Port_Failure::Settings_Refused
+                ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " +
+                      Line_Settings_Text + "."
                 : "Impossibile aprire la porta " + Port_Name(chosen) + ".";
-        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure), Title_Error,
+        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure.Cause), Title_Error,
                         Message_Icon::Critical);
         return;
     }
@@ -329,7 +327,7 @@ void frm_RS232::closeEvent(QCloseEvent* event) {
         return;
     }
     if (port_.PortOpen()) {
-        port_.Set_PortOpen(false);
+        port_.Close();
     }
     unloaded_ = true;
     session_.Remove_Listener(*this);

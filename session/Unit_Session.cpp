@@ -33,16 +33,16 @@ void Unit_Session::Remove_Listener(Session_Events& listener) {
     std::erase(relay_.Listeners, &listener);
 }
 
-bool Unit_Session::Open_Port(const Port_Entry& port) {
-    if (!Open_Chosen_Port(port_, port)) {
-        return false;
+Port_Open_Failure Unit_Session::Open_Port(const Port_Entry& port) {
+    Port_Open_Failure failure = port_.Open(port, Link_Line_Settings());
+    if (!failure.Failed()) {
+        device_ = port.Device;
     }
-    device_ = port.Device;
-    return true;
+    return failure;
 }
 
 void Unit_Session::Close_Port() {
-    port_.Set_PortOpen(false);
+    port_.Close();
 }
 
 void Unit_Session::Abort() {

@@ -26,9 +26,9 @@ class Unit_Session {
     void Add_Listener(Session_Events& listener);
     void Remove_Listener(Session_Events& listener);
 
-    // Binds the port's number and device, opens it and applies the line settings; the port's
-    // Last_Failure and Last_Error say what failed. The device is named in the reports of runs.
-    bool Open_Port(const Port_Entry& port);
+    // Opens the port's device with the link's line settings. The device is named in the reports
+    // of the runs that follow.
+    Port_Open_Failure Open_Port(const Port_Entry& port);
     void Close_Port();
 
     // Finds the unit, writes `image` and resets the unit; a write stopped by the user is not

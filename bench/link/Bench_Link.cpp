@@ -6,6 +6,7 @@
 //     8N1 line, against the line time of every byte of requests and replies.
 //  3. CPU used by an unanswered 3-second wait, against its wall time.
 #include "Child_Process.h"
+#include "Port_Choice.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
@@ -37,9 +38,11 @@ struct Project_Link {
     explicit Project_Link(const std::vector<std::string>& sim_options)
         : unit(Sim, With_Pty(sim_options)), ws(std::cerr), data(Vantrel_Program()),
           link(data, port, ws, clock, view) {
-        port.Set_Port_Device(unit.First_Line(5s));
-        if (!port.Set_PortOpen(true) || !port.Set_Settings(Line_Settings)) {
-            std::cerr << "cannot open the simulated unit: " << port.Last_Error() << "\n";
+        Port_Entry device;
+        device.Device = unit.First_Line(5s);
+        if (const Port_Open_Failure failure = port.Open(device, Link_Line_Settings());
+            failure.Failed()) {
+            std::cerr << "cannot open the simulated unit: " << failure.Reason << "\n";
             std::exit(1);
         }
     }

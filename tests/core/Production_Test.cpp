@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <unistd.h>
 
@@ -35,7 +37,7 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
         "7,2,9.018,ab12\n"
         "2024-05-17T09:41:07Z,\"serial=A,B\",\"/dev/a\"\"b,c\nd\",,written,0,7,2,9.018,ab12\n");
     EXPECT_EQ(Json_Record(record),
-              "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\u000ad\",\"serial\":null,"
+              "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\nd\",\"serial\":null,"
               "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
     EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
@@ -55,6 +57,58 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
                                            "\",\"exit_code\":" + o.Exit + ",\"blocks\""),
                   std::string::npos)
             << o.Name;
+    }
+}
+
+TEST(Production, RecordsKeepTheDecimalPointUnderADecimalComma) {
+    // The command line runs in the system's locale; one that writes a decimal comma is made here.
+    Temp_Folder folder("comma_locale");
+    Write_File(folder / "comma.def",
+               std::string("LC_NUMERIC\ndecimal_point \",\"\n"
+                           "thousands_sep \".\"\ngrouping 3\nEND LC_NUMERIC\n"));
+    const std::string make =
+        "localedef -c -i '" + folder / "comma.def" + "' '" + folder / "comma" + "' >/dev/null 2>&1";
+    ASSERT_NE(std::system(make.c_str()), -1);
+    setenv("LOCPATH", folder.Path().c_str(), 1);
+    if (!std::setlocale(LC_NUMERIC, "comma")) {
+        GTEST_SKIP() << "localedef made no locale here";
+    }
+    const Unit_Record record{"p", "d", {}, Run_Outcome::Written, 1, 0, 9.0184, "ab", "t"};
+    const std::string csv = Csv_Record(record);
+    const std::string json = Json_Record(record);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(csv, "t,p,d,,written,0,1,0,9.018,ab");
+    EXPECT_NE(json.find(",\"seconds\":9.018,"), std::string::npos) << json;
+}
+
+TEST(Production, JsonRecordReplacesWhatIsNotUtf8) {
+    // Each sequence that cannot be completed becomes one U+FFFD; the byte that cut it short is
+    // read again on its own.
+    const std::string R = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> table[] = {
+        {"\x80", R},                         // continuation byte alone
+        {"A\xBFZ", "A" + R + "Z"},           // ... between characters
+        {"A\xC3", "A" + R},                  // two-byte sequence cut at the end
+        {"A\xE2\x82", "A" + R},              // three-byte
+        {"A\xF0\x9F\x98", "A" + R},          // four-byte
+        {"\xE2\x82Z", R + "Z"},              // cut by an ASCII character
+        {"\xC3\xC3\xA8", R + "\xC3\xA8"},    // cut by the lead of a whole one
+        {"\xC0\xAF", R + R},                 // overlong '/'
+        {"\xE0\x80\xAF", R + R + R},         // overlong '/', three bytes
+        {"\xED\xA0\x80", R + R + R},         // a surrogate
+        {"\xF4\x90\x80\x80", R + R + R + R}, // past U+10FFFF
+        {"\xFF", R},
+        {"\xC3\xA8\xE2\x82\xAC\xF0\x9F\x98\x80",
+         "\xC3\xA8\xE2\x82\xAC\xF0\x9F\x98\x80"}, // è€😀 kept
+    };
+    for (const auto& [bytes, text] : table) {
+        const Unit_Record record{"p", bytes, bytes, Run_Outcome::Written, 1, 0, 12.3, "ab", "t"};
+        EXPECT_EQ(Json_Record(record), "{\"port\":\"p\",\"device\":\"" + text + "\",\"serial\":\"" +
+                                           text +
+                                           "\",\"outcome\":\"written\",\"exit_code\":0,"
+                                           "\"blocks\":1,\"retries\":0,\"seconds\":12.3,"
+                                           "\"image_sha256\":\"ab\",\"finished\":\"t\"}")
+            << ::testing::PrintToString(bytes);
     }
 }
 

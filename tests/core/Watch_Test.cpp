@@ -43,16 +43,16 @@ struct World {
 class Fake_Line : public Probe_Line {
   public:
     explicit Fake_Line(World& world) : world_(world) {}
-    Port_Failure Open(const Port_Entry& port, std::string& why) override {
+    Port_Open_Failure Open(const Port_Entry& port) override {
         device_ = port.Device;
         pid_ = port.Simulated_Pid;
         if (int& refusals = world_.Refusals[device_]; refusals != 0) {
             refusals -= refusals > 0 ? 1 : 0;
-            why = world_.Refusal == Port_Failure::In_Use ? "in use" : "permission denied";
-            return world_.Refusal;
+            return {world_.Refusal,
+                    world_.Refusal == Port_Failure::In_Use ? "in use" : "permission denied"};
         }
         open_ = true;
-        return Port_Failure::None;
+        return {};
     }
     void Close() override { open_ = false; }
     void Probe() override {
@@ -397,8 +397,7 @@ TEST(Watch, Probe_Line_Hears_Only_A_Valid_Detection_Reply) {
         Serial_Probe_Line line(std::move(owned), [&heard] { ++heard; });
         Port_Entry entry;
         entry.Device = "/dev/ttyFAKE1";
-        std::string why;
-        ASSERT_EQ(line.Open(entry, why), Port_Failure::None);
+        ASSERT_FALSE(line.Open(entry).Failed());
         port.Responder = [&bursts](const std::string&, std::size_t) { return bursts; };
         line.Probe();
         EXPECT_EQ(port.Frames, std::vector<std::string>{Bytes("87 00 78")});
@@ -410,6 +409,6 @@ TEST(Watch, Probe_Line_Hears_Only_A_Valid_Detection_Reply) {
         port.Lose_Port();
         EXPECT_TRUE(line.Lost());
         port.Busy = {1};
-        EXPECT_EQ(line.Open(entry, why), Port_Failure::In_Use);
+        EXPECT_EQ(line.Open(entry).Cause, Port_Failure::In_Use);
     }
 }

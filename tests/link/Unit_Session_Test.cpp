@@ -100,14 +100,14 @@ TEST_F(Session_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         port.Frames.clear();
-        port.Open = true;
+        port.Is_Open = true;
         ws.Messages.clear();
         view.Exit_History.clear();
         port.Responder = c.Responder;
         data.Tables[1].Slots[2].Path = c.Action == Act::Remove_File ? folder / "none.bmp" : picture;
         std::size_t messages_at_reset = 0;
         Hook = [&] {
-            if (port.Frames.size() == c.At && port.Open) {
+            if (port.Frames.size() == c.At && port.Is_Open) {
                 if (c.Action == Act::Lose_Port) {
                     port.Lose_Port();
                 }

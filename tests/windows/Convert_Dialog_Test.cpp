@@ -1,8 +1,8 @@
 // The conversion dialog, opened by a picture dropped on a box: "Salva e usa" writes the
 // converted bitmap and puts it in that box's slot, the same bytes as vantrel-cli convert writes.
+#include "Convert_Dialog.h"
 #include "Test_Bitmap.h"
 #include "Window_Test_Support.h"
-#include "frm_Converti.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -58,7 +58,7 @@ void Convert_Dialog_Test::A_Dropped_Picture_Is_Converted_Saved_And_Used_In_Its_S
     const QString source = folder.filePath(QStringLiteral("greys.png"));
     QVERIFY(greys.save(source));
     drop(source);
-    frm_Converti* dialog = p.window->Converter();
+    Convert_Dialog* dialog = p.window->Converter();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(Control<QComboBox>(dialog, "cmb_Modello")->currentIndex(), 3);
     QCOMPARE(Control<QComboBox>(dialog, "cmb_Immagine")->currentIndex(), 3);
@@ -153,7 +153,7 @@ void Convert_Dialog_Test::
     const auto convert = [&](int slot, int dither, int threshold) {
         tabs->setCurrentIndex(2);
         Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
-        frm_Converti* dialog = p.window->Converter();
+        Convert_Dialog* dialog = p.window->Converter();
         p.dialog.Answers = {source.toStdString()};
         Click(dialog, "cmd_Sfoglia");
         Control<QComboBox>(dialog, "cmb_Modello")->setCurrentIndex(0);
@@ -177,7 +177,7 @@ void Convert_Dialog_Test::
     }
 
     Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
-    frm_Converti* again = p.window->Converter();
+    Convert_Dialog* again = p.window->Converter();
     QCOMPARE(Control<QComboBox>(again, "cmb_Retinatura")->currentIndex(), 0);
     QCOMPARE(Control<QSpinBox>(again, "spn_Soglia")->value(), 200);
     again->close();

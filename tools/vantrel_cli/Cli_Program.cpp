@@ -226,8 +226,8 @@ int Run_Program(const Cli_Arguments& args) {
     }
     Steady_Clock clock;
     Unit_Session session(data, port, ws, clock);
-    if (!session.Open_Port(choice.Port)) {
-        std::cerr << "vantrel-cli: cannot open the port: " << port.Last_Error() << "\n";
+    if (const Port_Open_Failure failure = session.Open_Port(choice.Port); failure.Failed()) {
+        std::cerr << "vantrel-cli: cannot open the port: " << failure.Reason << "\n";
         return Exit_Module_Not_Found;
     }
     Terminal_View view(std::cerr, isatty(STDERR_FILENO) != 0, options.Verbose);
