@@ -42,6 +42,8 @@ class Configuration_Menu : public QObject {
     // The slots or glyphs differ from the last configuration opened or saved, or from the
     // start-up state before any.
     bool Modified() const;
+    // The path of the configuration in use; empty before any was opened or saved.
+    std::string Current() const { return current_.toStdString(); }
     // The slots and glyphs as they are now are the ones nothing is lost of (after the start-up).
     void Keep_State();
     // After a configuration went into the data: the window redraws what it shows of the glyphs.

@@ -84,6 +84,7 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
 
 frm_Tessaro::~frm_Tessaro() {
     delete serial_.data();
+    delete station_.data();
 }
 
 void frm_Tessaro::Build_Menus() {
@@ -128,6 +129,10 @@ void frm_Tessaro::Build_Menus() {
         mnu_Comunicazione->addAction(QStringLiteral("&Attiva/Disattiva seriale"));
     smnu_Comunicazione->setObjectName(QStringLiteral("smnu_Comunicazione"));
     connect(smnu_Comunicazione, &QAction::triggered, this, [this] { smnu_Comunicazione_Click(); });
+    QAction* smnu_Stazione =
+        mnu_Comunicazione->addAction(QStringLiteral("&Stazione di produzione…"));
+    smnu_Stazione->setObjectName(QStringLiteral("smnu_Stazione"));
+    connect(smnu_Stazione, &QAction::triggered, this, [this] { Open_Station(); });
 
     QMenu* mnu_Immagini = menuBar()->addMenu(QStringLiteral("&Immagini"));
     mnu_Immagini->setObjectName(QStringLiteral("mnu_Immagini"));
@@ -410,12 +415,44 @@ void frm_Tessaro::smnu_Comunicazione_Click() {
     serial_->show();
 }
 
+Station_Window* frm_Tessaro::Station() const {
+    return station_.data();
+}
+
+void frm_Tessaro::Open_Station() {
+    if (!station_) {
+        station_ =
+            new Station_Window(data_, ws_, dialog_, [this] { return configuration_->Current(); });
+        station_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(station_, &Station_Window::Stopped_For_Close, this, [this] {
+            if (close_after_station_) {
+                close_after_station_ = false;
+                close();
+            }
+        });
+    }
+    station_->show();
+    station_->raise();
+    station_->activateWindow();
+}
+
 void frm_Tessaro::closeEvent(QCloseEvent* event) {
     if (!close_confirmed_ && !configuration_->Ready_To_Close()) {
         event->ignore();
         return;
     }
     close_confirmed_ = true;
+    // Units the station is programming are stopped, without a reset, before the program goes.
+    if (station_) {
+        if (!station_->Ready_To_Close()) {
+            close_after_station_ = station_->Closing();
+            // Kept running: the next close asks about unsaved changes again.
+            close_confirmed_ = close_after_station_;
+            event->ignore();
+            return;
+        }
+        station_->close();
+    }
     // Leaving the program takes the serial window along; a run still on the stack is aborted
     // and both windows go once it has unwound.
     if (frm_RS232* open = Serial_Window()) {

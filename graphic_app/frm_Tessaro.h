@@ -6,6 +6,7 @@
 #include "Glyph_Grid.h"
 #include "Picture_Boxes.h"
 #include "Serial_Control.h"
+#include "Station_Window.h"
 #include "Unit_Session.h"
 #include "Window_System.h"
 #include "frm_RS232.h"
@@ -47,6 +48,9 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
 
     // The serial window while it is loaded, else null.
     frm_RS232* Serial_Window() const;
+    // The production station while it is open, else null.
+    Station_Window* Station() const;
+    void Open_Station();
     // The conversion dialog while it is open, else null.
     Convert_Dialog* Converter() const;
 
@@ -85,6 +89,8 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     QPointer<frm_RS232> serial_;
     QPointer<Convert_Dialog> converter_;
     bool close_after_run_ = false;
+    QPointer<Station_Window> station_;
+    bool close_after_station_ = false;
     // The question about unsaved changes has been answered for a close still under way.
     bool close_confirmed_ = false;
     Configuration_Menu* configuration_ = nullptr;

@@ -19,6 +19,9 @@ struct Production_Options {
     std::string Log;                // --log FILE: the same records appended as CSV
     bool Repeat = false;            // rounds until the operator quits
     bool Watch = false;             // every unit as it appears, until stopped
+    // Built-in ports (devices) a watch without Ports covers besides the adapters: ticked in a
+    // station window.
+    std::vector<std::string> Built_In;
     bool Oled = false;
 };
 

@@ -50,7 +50,8 @@ std::optional<std::uint32_t> Production_Watch::Next_Step() const {
 }
 
 void Production_Watch::List() {
-    const std::vector<Watched_Port> watched = Watched_Ports(options_.Ports, machine_.List_Ports());
+    const std::vector<Watched_Port> watched =
+        Watched_Ports(options_.Ports, machine_.List_Ports(), options_.Built_In);
     const std::uint32_t now = clock_.timeGetTime();
     for (auto slot = slots_.begin(); slot != slots_.end();) {
         if ((*slot)->Gone) {

@@ -33,7 +33,8 @@ bool Names_Port_Number(const std::string& text) {
 }
 
 std::vector<Watched_Port> Watched_Ports(const std::vector<std::string>& texts,
-                                        const std::vector<Port_Entry>& listed) {
+                                        const std::vector<Port_Entry>& listed,
+                                        const std::vector<std::string>& built_in) {
     std::vector<Watched_Port> watched;
     auto add = [&watched](const Port_Entry& port, const std::string& named) {
         if (std::none_of(watched.begin(), watched.end(),
@@ -43,7 +44,8 @@ std::vector<Watched_Port> Watched_Ports(const std::vector<std::string>& texts,
     };
     if (texts.empty()) {
         for (const Port_Entry& port : listed) {
-            if (port.Has_Usb_Ids || port.Simulated_Pid != 0) {
+            if (port.Has_Usb_Ids || port.Simulated_Pid != 0 ||
+                std::find(built_in.begin(), built_in.end(), port.Device) != built_in.end()) {
                 add(port, port.Device);
             }
         }

@@ -29,27 +29,29 @@ struct Outcome_Row {
     const char* Italian;       // the status line
     const char* Italian_Lost;  // the status line when the port went away, if it says otherwise
     const char* Italian_Whole; // the status line when every block was acknowledged, if otherwise
+    const char* Italian_Word;  // a unit's outcome in a word or two, on a station's tile
 };
 
 inline constexpr std::array<Outcome_Row, 7> Outcome_Table{{
     {Run_Outcome::Written, Exit_Ok, "written", "written and reset",
      "Modulo programmato{on}: {blocks} blocchi in {seconds} s, {retries} ritrasmissioni.", nullptr,
-     nullptr},
+     nullptr, "programmato"},
     {Run_Outcome::Compile_Failed, Exit_Failed, "compile_failed", "compile failed, nothing sent",
-     "Compilazione non riuscita: nulla è stato inviato.", nullptr, nullptr},
+     "Compilazione non riuscita: nulla è stato inviato.", nullptr, nullptr, "compilazione fallita"},
     {Run_Outcome::Module_Not_Found, Exit_Module_Not_Found, "not_found",
      "unit not found, nothing written", "Modulo non trovato{on}: nulla è stato scritto.",
-     "Porta seriale {device} persa: modulo non raggiunto.", nullptr},
+     "Porta seriale {device} persa: modulo non raggiunto.", nullptr, "non trovato"},
     {Run_Outcome::Write_Failed, Exit_Write_Failed, "write_failed", "write failed",
      "Scrittura{on} fallita {at}.", "Porta seriale {device} persa {at}: scrittura interrotta.",
-     nullptr},
+     nullptr, "scrittura fallita"},
     {Run_Outcome::Stopped, Exit_Stopped, "stopped", "stopped", "Scrittura{on} fermata {at}.",
-     nullptr, "Immagine scritta{on}, reset interrotto."},
+     nullptr, "Immagine scritta{on}, reset interrotto.", "fermato"},
     {Run_Outcome::Reset_Not_Acknowledged, Exit_Reset_Not_Acknowledged, "reset_not_acknowledged",
      "written, reset not acknowledged", "Immagine scritta{on}, ma il reset non è stato confermato.",
-     "Porta seriale {device} persa durante il reset: immagine scritta.", nullptr},
+     "Porta seriale {device} persa durante il reset: immagine scritta.", nullptr,
+     "reset non confermato"},
     // A request ignored during a run says nothing.
-    {Run_Outcome::Busy, Exit_Stopped, "stopped", "stopped", "", nullptr, nullptr},
+    {Run_Outcome::Busy, Exit_Stopped, "stopped", "stopped", "", nullptr, nullptr, "fermato"},
 }};
 
 constexpr const Outcome_Row& Row_Of(Run_Outcome outcome) {
@@ -75,4 +77,8 @@ constexpr const char* Outcome_Name(Run_Outcome outcome) {
 }
 constexpr const char* Outcome_Text(Run_Outcome outcome) {
     return Row_Of(outcome).English;
+}
+// "programmato", "non trovato", "scrittura fallita", "fermato", "reset non confermato"
+constexpr const char* Outcome_Word(Run_Outcome outcome) {
+    return Row_Of(outcome).Italian_Word;
 }
