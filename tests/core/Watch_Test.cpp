@@ -385,7 +385,7 @@ TEST(Watch, Probe_Line_Hears_Only_A_Valid_Detection_Reply) {
     const std::vector<std::pair<std::vector<std::string>, bool>> table{
         {{reply}, true},
         {{reply.substr(0, 4), reply.substr(4)}, true},
-        // Bytes that answer nothing are dropped, but not the start of a reply behind them.
+        // Bytes that answer nothing, before a reply that comes in two pieces.
         {{Bytes("04 00 FB 13 13 13 13") + reply.substr(0, 2), reply.substr(2)}, true},
         {{reply.substr(0, 6) + '\0'}, false},
         {{Bytes("88") + reply.substr(1)}, false},
