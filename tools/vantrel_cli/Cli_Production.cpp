@@ -2,10 +2,10 @@
 
 #include "Cli_Commands.h"
 #include "Port_Choice.h"
-#include "Port_Registry.h"
 #include "Production_Job.h"
 #include "Production_Log.h"
 #include "Production_Status.h"
+#include "Qt_Port_List.h"
 
 #include <QCryptographicHash>
 
