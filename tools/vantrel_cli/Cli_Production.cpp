@@ -1,8 +1,8 @@
 #include "Cli_Production.h"
 
 #include "Cli_Commands.h"
-#include "Port_Registry.h"
 #include "Production_Status.h"
+#include "Qt_Port_List.h"
 #include "Qt_Unit_Job.h"
 
 #include <QCryptographicHash>
