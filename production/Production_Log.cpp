@@ -70,3 +70,19 @@ bool Append_Csv_Record(const std::string& path, const Unit_Record& record, std::
     }
     return true;
 }
+
+std::string Station_Records::Add(Unit_Record& record) {
+    record.Finished = Utc_Now();
+    totals_.Add(record);
+    std::string error;
+    if (!log_.empty() && !Append_Csv_Record(log_, record, error)) {
+        log_failed_ = true;
+        return error;
+    }
+    return {};
+}
+
+int Station_Records::Exit_Status() const {
+    const int status = Production_Exit_Status(totals_.Exit_Codes);
+    return status == Exit_Ok && log_failed_ ? Exit_Failed : status;
+}

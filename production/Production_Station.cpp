@@ -1,7 +1,6 @@
 #include "Production_Station.h"
 
 #include "Port_Choice.h"
-#include "Production_Log.h"
 
 #include <algorithm>
 
@@ -48,14 +47,15 @@ Production_Station::Production_Station(const Production_Options& options,
                                        std::string image_sha256, Station_Machine machine,
                                        Station_Output& output)
     : options_(options), image_(image), sha256_(std::move(image_sha256)),
-      machine_(std::move(machine)), output_(output) {}
+      machine_(std::move(machine)), output_(output), records_(options.Log) {}
 
 bool Production_Station::Run_Round() {
     const std::vector<Round_Unit> units = Round_Units(options_, machine_.List_Ports());
-    ++totals_.Rounds;
+    Production_Totals& totals = records_.Totals();
+    ++totals.Rounds;
     if (units.empty()) {
         output_.No_Units();
-        totals_.Exit_Codes.push_back(Exit_Code(Run_Outcome::Module_Not_Found));
+        totals.Exit_Codes.push_back(Exit_Code(Run_Outcome::Module_Not_Found));
         return false;
     }
     output_.Round_Started(units.size(), sha256_);
@@ -94,24 +94,20 @@ bool Production_Station::Run_Round() {
         }
     });
     output_.Units_Ended();
-    output_.Round_Ended(records, totals_);
+    output_.Round_Ended(records, totals);
     return !stopped;
 }
 
 int Production_Station::Finish() {
-    output_.Station_Ended(totals_);
-    const int status = Production_Exit_Status(totals_.Exit_Codes);
-    return status == Exit_Ok && log_failed_ ? Exit_Failed : status;
+    output_.Station_Ended(records_.Totals());
+    return records_.Exit_Status();
 }
 
 void Production_Station::End(Unit_Record& record) {
-    record.Finished = Utc_Now();
-    totals_.Add(record);
+    const std::string log_error = records_.Add(record);
     output_.Unit_Recorded(record);
-    std::string error;
-    if (!options_.Log.empty() && !Append_Csv_Record(options_.Log, record, error)) {
-        output_.Log_Failed(error);
-        log_failed_ = true;
+    if (!log_error.empty()) {
+        output_.Log_Failed(log_error);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Port_Entry.h"
+#include "Production_Log.h"
 #include "Production_Record.h"
 #include "Production_Run.h"
 
@@ -17,6 +18,7 @@ struct Production_Options {
     bool Json = false;              // a JSON record per unit on stdout, then a summary
     std::string Log;                // --log FILE: the same records appended as CSV
     bool Repeat = false;            // rounds until the operator quits
+    bool Watch = false;             // every unit as it appears, until stopped
     bool Oled = false;
 };
 
@@ -76,8 +78,7 @@ class Production_Station {
     std::string sha256_;
     Station_Machine machine_;
     Station_Output& output_;
-    Production_Totals totals_;
-    bool log_failed_ = false;
+    Station_Records records_;
 };
 
 // Rounds until one gives no reason for another or, with --repeat, `next_round_wanted` says no.

@@ -70,6 +70,31 @@ std::string Live_Line(const Unit_Status& status, std::size_t port_width, double 
     return line;
 }
 
+std::string Event_Line(const Unit_Status& before, const Unit_Status& after) {
+    if (after.Outcome) {
+        return std::string(Outcome_Name(*after.Outcome)) + ", " + std::to_string(after.Blocks) +
+               " blocks, " + std::to_string(after.Retries) + " retries";
+    }
+    if (after.Phase != before.Phase) {
+        return Phase_Name(after.Phase);
+    }
+    if (after.Retries != before.Retries) {
+        return "block " + std::to_string(after.Blocks + 1) + ", retries " +
+               std::to_string(after.Retries);
+    }
+    return {};
+}
+
+std::string Prefixed_Lines(const std::string& prefix, const std::string& text) {
+    std::string lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines += prefix + text.substr(at, end - at) + "\n";
+        at = end + 1;
+    }
+    return lines;
+}
+
 std::string Summary_Table(const std::vector<Unit_Record>& records) {
     std::size_t width = 4;
     for (const Unit_Record& r : records) {

@@ -26,5 +26,13 @@ const char* Phase_Name(Unit_Phase phase);
 // One line of the live display: port, phase, bar, blocks, retries, time left.
 std::string Live_Line(const Unit_Status& status, std::size_t port_width, double now);
 
+// The line an event adds where a line is printed per event (not a terminal), without the port:
+// the outcome, a new phase or a retry; empty when it adds none. `before` is the unit's status
+// before the event, `after` with it applied.
+std::string Event_Line(const Unit_Status& before, const Unit_Status& after);
+
+// Each line of `text` (a unit's message) after `prefix`, each ending in a line feed.
+std::string Prefixed_Lines(const std::string& prefix, const std::string& text);
+
 // The table after a round, one row per unit and a total row.
 std::string Summary_Table(const std::vector<Unit_Record>& records);

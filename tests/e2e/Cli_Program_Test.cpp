@@ -203,30 +203,107 @@ TEST(Production, UnitsAtOnceEachOnItsOwn) {
 }
 
 // Ctrl-C, while every unit waits for the acknowledgement of its first block, stops them all where
-// they are, none of them reset; a run of one port alone and one of production mode.
+// they are, none of them reset: a run of one port alone, one of production mode and a watch.
 TEST(Cli_Program, InterruptStopsEveryUnitWithoutReset) {
-    for (const bool alone : {true, false}) {
+    struct Mode {
+        std::string Option; // --port takes the one unit's device
+        int Units;
+        std::string Writing;
+        int Stopped; // lines saying so
+    };
+    for (const Mode& mode : {Mode{"--port", 1, "block 0/512", 1}, Mode{"--all", 3, ": writing", 6},
+                             Mode{"--watch", 3, ": writing", 3}}) {
         std::vector<std::unique_ptr<Unit>> units;
-        for (int i = 0; i < (alone ? 1 : 3); ++i) {
+        for (int i = 0; i < mode.Units; ++i) {
             units.push_back(std::make_unique<Unit>(std::vector<std::string>{"--mute", "write"}));
         }
-        Child_Process cli(
-            Cli, alone ? std::vector<std::string>{"program", "--port", units[0]->sim.Device}
-                       : std::vector<std::string>{"program", "--all"});
-        const std::string writing = alone ? "block 0/512" : ": writing";
-        for (int i = 0; i < 500 && Count(cli.Err(), writing) < int(units.size()); ++i) {
+        std::vector<std::string> args{"program", mode.Option};
+        if (mode.Option == "--port") {
+            args.push_back(units[0]->sim.Device);
+        }
+        Child_Process cli(Cli, args);
+        for (int i = 0; i < 500 && Count(cli.Err(), mode.Writing) < mode.Units; ++i) {
             std::this_thread::sleep_for(10ms);
         }
-        ASSERT_GE(Count(cli.Err(), writing), int(units.size())) << cli.Err();
+        ASSERT_GE(Count(cli.Err(), mode.Writing), mode.Units) << cli.Err();
         std::this_thread::sleep_for(200ms);
         cli.Signal(SIGINT);
         ASSERT_EQ(cli.Wait(5s), 5) << cli.Err();
         EXPECT_EQ(cli.Err().find("ERROR"), std::string::npos) << "a stop is not a failure";
-        if (!alone) {
-            EXPECT_EQ(Count(cli.Err(), "stopped"), 6) << cli.Err(); // a line each, a table row each
-        }
+        EXPECT_EQ(Count(cli.Err(), "stopped"), mode.Stopped) << cli.Err();
         for (auto& unit : units) {
-            EXPECT_EQ(unit->Requests(), (std::vector<int>{1, 1, 0}));
+            const std::vector<int> requests = unit->Requests();
+            EXPECT_GE(requests[0], 1) << mode.Option;
+            EXPECT_EQ(std::vector<int>(requests.begin() + 1, requests.end()),
+                      (std::vector<int>{1, 0}))
+                << mode.Option;
         }
     }
+}
+
+// A watch programs each unit as it comes, once per appearance: one there at the start, two that
+// come together, one that leaves mid-run, one that comes back, one that never answers. Ctrl-C
+// ends it with the highest status among its records, the same records a round writes.
+TEST(Watch, UnitsPluggedAndUnpluggedAreEachProgrammedOnce) {
+    Temp_Folder folder("watch");
+    std::string image(65536, '\0');
+    std::mt19937 random(11);
+    std::generate(image.begin(), image.end(), [&] { return char(random()); });
+    Write_File(folder / "image.bin", image);
+    std::vector<std::unique_ptr<Unit>> written;
+    written.push_back(std::make_unique<Unit>(std::vector<std::string>{}));
+    Child_Process cli(Cli, {"program", "--watch", "--image", folder / "image.bin", "--json",
+                            "--log", folder / "log.csv"});
+    auto records_reach = [&cli](int records, const std::string& also = "") {
+        for (int i = 0; i < 1000; ++i) {
+            if (Count(cli.Out(), "\"outcome\":") >= records &&
+                cli.Err().find(also) != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    };
+    ASSERT_TRUE(records_reach(1)) << cli.Err();
+    written.push_back(std::make_unique<Unit>(std::vector<std::string>{}));
+    written.push_back(std::make_unique<Unit>(std::vector<std::string>{}));
+    Unit silent({"--mute", "find"});
+    Unit leaving({"--mute", "write"});
+    ASSERT_TRUE(records_reach(3, leaving.sim.Device + ": writing")) << cli.Err();
+    leaving.sim.Process.Stop(SIGKILL);
+    ASSERT_TRUE(records_reach(4)) << cli.Err();
+    // The first unit leaves, and comes back as a new one.
+    const std::vector<int> first = written.front()->Requests();
+    EXPECT_EQ(std::vector<int>(first.begin() + 1, first.end()), (std::vector<int>{512, 1}));
+    written.push_back(std::make_unique<Unit>(std::vector<std::string>{}));
+    ASSERT_TRUE(records_reach(5)) << cli.Err();
+    // The silent unit is probed about once a second, and never more than that.
+    for (int i = 0; i < 300 && Count(silent.sim.Process.Err(), "find #") < 2; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    cli.Signal(SIGINT);
+    ASSERT_EQ(cli.Wait(10s), 4) << cli.Err();
+
+    EXPECT_EQ(Count(cli.Out(), "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":512,"), 4)
+        << cli.Out();
+    EXPECT_EQ(Count(cli.Out(), "\"device\":\"" + leaving.sim.Device +
+                                   "\",\"serial\":null,\"outcome\":\"write_failed\""),
+              1)
+        << cli.Out();
+    EXPECT_NE(cli.Out().find("\n{\"summary\":true,\"rounds\":1,\"units\":5,\"succeeded\":4,"
+                             "\"failed\":1,\"exit_code\":4}\n"),
+              std::string::npos)
+        << cli.Out();
+    const std::string log = Read_File(folder / "log.csv");
+    EXPECT_EQ(log.substr(0, log.find('\n')),
+              "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256");
+    EXPECT_EQ(Count(log, "\n"), 6) << log;
+    EXPECT_EQ(Count(cli.Err(), "Total: "), 6) << "after each unit, and at the end";
+    for (auto& unit : written) {
+        EXPECT_EQ(unit->Requests()[2], 1);
+        EXPECT_TRUE(unit->Held() == image);
+    }
+    const std::vector<int> never = silent.Requests();
+    EXPECT_TRUE(never[0] == 2 || never[0] == 3) << never[0];
+    EXPECT_EQ(never[1] + never[2], 0);
 }

@@ -1,6 +1,7 @@
 #include "Cli_Production.h"
 
 #include "Cli_Commands.h"
+#include "Cli_Interrupt.h"
 #include "Production_Status.h"
 #include "Qt_Port_List.h"
 #include "Qt_Unit_Job.h"
@@ -9,50 +10,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
 
 namespace {
-
-// Ctrl-C and SIGTERM become a byte on a pipe that the run watches.
-int Interrupt_Pipe[2] = {-1, -1};
-
-extern "C" void On_Production_Interrupt(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(Interrupt_Pipe[1], &byte, 1);
-}
-
-class Interrupt_Watch {
-  public:
-    Interrupt_Watch() {
-        if (pipe2(Interrupt_Pipe, O_CLOEXEC) == 0) {
-            std::signal(SIGINT, On_Production_Interrupt);
-            std::signal(SIGTERM, On_Production_Interrupt);
-        }
-    }
-    ~Interrupt_Watch() {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        for (int& fd : Interrupt_Pipe) {
-            if (fd >= 0) {
-                close(fd);
-                fd = -1;
-            }
-        }
-    }
-    Interrupt_Watch(const Interrupt_Watch&) = delete;
-    Interrupt_Watch& operator=(const Interrupt_Watch&) = delete;
-    int Fd() const { return Interrupt_Pipe[0]; }
-};
-
-std::string Sha256_Hex(const std::vector<std::uint8_t>& image) {
-    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
-                           static_cast<qsizetype>(image.size()));
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
-}
 
 // The round as it shows on stderr: live lines on a terminal, a line per event otherwise.
 class Round_Display {
@@ -70,32 +32,20 @@ class Round_Display {
 
     void Show(const Unit_Event& event) {
         Unit_Status& status = statuses_[event.Unit];
-        const Unit_Phase phase = status.Phase;
-        const int retries = status.Retries;
+        const Unit_Status before = status;
         status.Apply(event, Seconds());
-        const std::string prefix = status.Port + ": ";
         if (event.What == Unit_Event::Kind::Message) {
             Clear();
-            for (std::size_t at = 0; at < event.Text.size();) {
-                const std::size_t end = std::min(event.Text.find('\n', at), event.Text.size());
-                std::cerr << prefix << event.Text.substr(at, end - at) << "\n";
-                at = end + 1;
-            }
+            std::cerr << Prefixed_Lines(status.Port + ": ", event.Text);
             Draw();
         } else if (terminal_) {
-            if (status.Phase != phase ||
+            if (status.Phase != before.Phase ||
                 std::chrono::steady_clock::now() - drawn_ >= std::chrono::milliseconds(100)) {
                 Clear();
                 Draw();
             }
-        } else if (status.Outcome) {
-            std::cerr << prefix << Outcome_Name(*status.Outcome) << ", " << status.Blocks
-                      << " blocks, " << status.Retries << " retries\n";
-        } else if (status.Phase != phase) {
-            std::cerr << prefix << Phase_Name(status.Phase) << "\n";
-        } else if (status.Retries != retries) {
-            std::cerr << prefix << "block " << status.Blocks + 1 << ", retries " << status.Retries
-                      << "\n";
+        } else if (const std::string line = Event_Line(before, status); !line.empty()) {
+            std::cerr << status.Port << ": " << line << "\n";
         }
         std::cerr << std::flush;
     }
@@ -195,6 +145,12 @@ bool Next_Round_Wanted() {
 }
 
 } // namespace
+
+std::string Sha256_Hex(const std::vector<std::uint8_t>& image) {
+    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
+                           static_cast<qsizetype>(image.size()));
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+}
 
 int Run_Production(const Production_Options& options, const std::vector<std::uint8_t>& image) {
     Cli_Station_Output output(options);

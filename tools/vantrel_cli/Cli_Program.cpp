@@ -1,7 +1,9 @@
 #include "Cli_Program.h"
 
+#include "Cli_Interrupt.h"
 #include "Cli_Options.h"
 #include "Cli_Production.h"
+#include "Cli_Watch.h"
 #include "EEPROM_Image_File.h"
 #include "Port_Choice.h"
 #include "Qt_Console_Window_System.h"
@@ -10,11 +12,11 @@
 #include "Steady_Clock.h"
 #include "Terminal_View.h"
 #include "Unit_Session.h"
+#include "Watch_Ports.h"
 #include "mod_Compilatore.h"
 
 #include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <iomanip>
 #include <iostream>
@@ -32,9 +34,30 @@ struct Program_Options {
     // One --port alone keeps the one-unit run and its output; anything more is production.
     bool Production_Mode() const {
         return Production.Ports.size() != 1 || Production.All || Production.Json ||
-               !Production.Log.empty() || Production.Repeat;
+               !Production.Log.empty() || Production.Repeat || Production.Watch;
     }
 };
+
+// Why the other options do not go with --watch, if they do not.
+std::optional<std::string> Refuse_With_Watch(const Program_Options& options) {
+    if (options.Production.Repeat) {
+        return "--watch programs every unit as it comes: --repeat does not go with it";
+    }
+    if (options.Production.All) {
+        return "--watch covers every USB adapter and simulated unit: --all does not go with it";
+    }
+    if (options.Verbose) {
+        return "--verbose shows the traffic of one unit, not of a watch";
+    }
+    for (const std::string& port : options.Production.Ports) {
+        if (Names_Port_Number(port)) {
+            return "'" + port +
+                   "' is a port number, which another device can hold later: with --watch name "
+                   "the device, its by-id link or serial=";
+        }
+    }
+    return std::nullopt;
+}
 
 // Returns the exit status when the run ends here: after the help, or when the options are refused.
 std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
@@ -51,6 +74,8 @@ std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
         {QStringLiteral("log"), QStringLiteral("append the records as CSV"),
          QStringLiteral("FILE")},
         {QStringLiteral("repeat"), QStringLiteral("program again after Enter (q quits)")},
+        {QStringLiteral("watch"),
+         QStringLiteral("program every unit as it appears (on the --port ports), until Ctrl-C")},
     });
     if (const auto status = Parse_Arguments(parser, args)) {
         return *status;
@@ -68,7 +93,12 @@ std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
     options.Production.All = parser.isSet(QStringLiteral("all"));
     options.Production.Json = parser.isSet(QStringLiteral("json"));
     options.Production.Repeat = parser.isSet(QStringLiteral("repeat"));
-    if (options.Production.Ports.empty() && !options.Production.All) {
+    options.Production.Watch = parser.isSet(QStringLiteral("watch"));
+    if (options.Production.Watch) {
+        if (const auto refused = Refuse_With_Watch(options)) {
+            return Usage_Error(*refused);
+        }
+    } else if (options.Production.Ports.empty() && !options.Production.All) {
         return Usage_Error("no port: --port PORT (or --all) is required");
     }
     // Whether the text names a port at all does not depend on which ports are there.
@@ -106,7 +136,8 @@ int Run_Production_Mode(const Program_Options& options, std::vector<std::uint8_t
         }
         image = data.EEPROM_Image;
     }
-    return Run_Production(options.Production, image);
+    return options.Production.Watch ? Run_Watch(options.Production, image)
+                                    : Run_Production(options.Production, image);
 }
 
 std::string Port_Text(const Port_Entry& port) {
@@ -116,45 +147,23 @@ std::string Port_Text(const Port_Entry& port) {
     return port.Device + " (COM " + std::to_string(port.Number) + ")";
 }
 
-// Ctrl-C acts as the Stop button for every step: the handler only wakes the event loop, which
+// Ctrl-C acts as the Stop button for every step: the signal only wakes the event loop, which
 // then asks the link to end its step.
-int Interrupt_Pipe[2] = {-1, -1};
-
-extern "C" void On_Interrupt(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(Interrupt_Pipe[1], &byte, 1);
-}
-
 class Interrupt_Guard {
   public:
     explicit Interrupt_Guard(Unit_Session& session) {
-        if (pipe(Interrupt_Pipe) != 0) {
+        if (interrupt_.Fd() < 0) {
             return;
         }
-        notifier_ = std::make_unique<QSocketNotifier>(Interrupt_Pipe[0], QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&session] {
-            char byte = 0;
-            [[maybe_unused]] const auto got = read(Interrupt_Pipe[0], &byte, 1);
+        notifier_ = std::make_unique<QSocketNotifier>(interrupt_.Fd(), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, &session] {
+            interrupt_.Clear();
             session.Abort();
         });
-        std::signal(SIGINT, On_Interrupt);
-        std::signal(SIGTERM, On_Interrupt);
     }
-    ~Interrupt_Guard() {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        notifier_.reset();
-        for (int& fd : Interrupt_Pipe) {
-            if (fd >= 0) {
-                close(fd);
-                fd = -1;
-            }
-        }
-    }
-    Interrupt_Guard(const Interrupt_Guard&) = delete;
-    Interrupt_Guard& operator=(const Interrupt_Guard&) = delete;
 
   private:
+    Interrupt_Watch interrupt_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
