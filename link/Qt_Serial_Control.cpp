@@ -1,6 +1,6 @@
 #include "Qt_Serial_Control.h"
 
-#include "Port_Registry.h"
+#include "Qt_Port_List.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,8 @@
 #include "Qt_Production_Watch.h"
 
-#include "Port_Registration.h"
-#include "Port_Registry.h"
+#include "Port_Number.h"
+#include "Posix_Port_Registration.h"
+#include "Qt_Port_List.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Unit_Job.h"
 

@@ -1,6 +1,7 @@
 #include "Cli_Ports.h"
 
-#include "Port_Registration.h"
+#include "Port_Number.h"
+#include "Qt_Port_List.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
