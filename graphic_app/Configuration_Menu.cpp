@@ -128,9 +128,8 @@ bool Configuration_Menu::Save() {
     if (current_.isEmpty()) {
         return Save_As();
     }
-    if (const File_Failure failure =
-            Write_Configuration_File(QFile::encodeName(current_).toStdString(),
-                                     Configuration_Of(data_, ws_.Program_Folder()));
+    if (const File_Failure failure = Write_Configuration_File(
+            QFile::encodeName(current_).toStdString(), Configuration_Of(data_));
         failure.Failed()) {
         ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
         return false;

@@ -39,7 +39,7 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
     saved.data.Font_5x8_Columns = {0x1F, 0, 0x80, 0, 1};
     saved.data.Font_10x16_Columns[9] = 0x8001;
     ASSERT_FALSE(Write_Configuration_File((site / "plant/plant.vantrel").string(),
-                                          Configuration_Of(saved.data, VANTREL_DATA_DIR))
+                                          Configuration_Of(saved.data))
                      .Failed());
     const std::string text = Read_File((site / "plant/plant.vantrel").string());
     EXPECT_NE(text.find("\"64128A\": [\"logo.bmp\", null, null, null]"), std::string::npos) << text;
@@ -91,7 +91,7 @@ TEST(Configuration, A_Failing_Slot_Keeps_Its_File_But_Never_Compiles_And_The_Res
                   "Il file è una bitmap 240x64 a 1 bit; serve una bitmap 128x64 a 1 bit.");
     EXPECT_EQ(failures[1].Reason, "File non trovato.");
     EXPECT_EQ(failures[2].Reason, Invalid_Extension_Message);
-    const Configuration kept = Configuration_Of(f.data, VANTREL_DATA_DIR);
+    const Configuration kept = Configuration_Of(f.data);
     EXPECT_EQ(kept.Slots[0], (std::array<std::optional<std::string>, 4>{
                                  folder / "wide.bmp", folder / "missing.bmp", std::nullopt,
                                  folder / "notes.txt"}));
