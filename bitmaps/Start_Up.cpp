@@ -40,7 +40,7 @@ std::string Folders_Looked_In(const std::vector<std::string>& folders) {
 std::vector<std::string> Default_Folders(const std::string& program_folder) {
     const std::filesystem::path installed =
         (std::filesystem::path(program_folder) / ".." / "share" / "vantrel").lexically_normal();
-    return {program_folder, installed.generic_string()};
+    return {program_folder, std::filesystem::path(installed).make_preferred().string()};
 }
 
 bool Start_Up_Fill(Program_Data& data, Window_System& ws, Picture_Boxes& boxes) {

@@ -56,8 +56,8 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
         Read_Configuration_File((moved / "plant/plant.vantrel").string(), read, read_error));
     Filled loaded;
     EXPECT_TRUE(Apply_Configuration(read, loaded.data, loaded.boxes, loaded.ws).empty());
-    EXPECT_EQ(loaded.data.Tables[0].Slots[0].Path, (moved / "plant/logo.bmp").string());
-    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Path, (moved / "common/allarme.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[0].Slots[0].Path, (moved / "plant" / "logo.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Path, (moved / "common" / "allarme.bmp").string());
     EXPECT_EQ(loaded.data.Tables[3].Slots[3].Name, "allarme.bmp");
     EXPECT_EQ(loaded.data.Tables[1].Slots[2].Name, "Sfondo_Bianco_128x64.bmp");
     ASSERT_TRUE(Compile_Images(loaded.data, loaded.ws));

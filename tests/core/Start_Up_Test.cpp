@@ -30,7 +30,7 @@ class Start_Up : public ::testing::Test {
   protected:
     Temp_Folder prefix{"startup"};
     const std::string folder = prefix / "bin";
-    const std::string installed = prefix / "share/vantrel";
+    const std::string installed = (prefix.Path() / "share" / "vantrel").string();
     Fake_Window_System ws;
     Recording_Picture_Boxes boxes;
 
