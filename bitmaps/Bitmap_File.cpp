@@ -196,21 +196,19 @@ Bitmap_File Read_Bitmap_File(const std::string& path, int width, int height,
     return file;
 }
 
-std::optional<Lit_Picture> Read_Bitmap_Picture(const std::string& path, int width, int height,
-                                               std::string& reason) {
+Bitmap_Picture Read_Bitmap_Picture(const std::string& path, int width, int height) {
     std::vector<std::uint8_t> rows;
-    const Bitmap_File file = Read_Bitmap_File(path, width, height, rows);
-    if (!file) {
-        reason = file.Reason;
-        return std::nullopt;
+    Bitmap_Picture read{Read_Bitmap_File(path, width, height, rows), {}};
+    if (!read) {
+        return read;
     }
     const auto row_bytes = std::size_t(Bytes_Per_Row(width));
-    Lit_Picture picture{"", width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
+    read.Picture = Lit_Picture(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            picture.Lit[std::size_t(y) * width + x] =
+            read.Picture.Lit[std::size_t(y) * width + x] =
                 (rows[std::size_t(y) * row_bytes + std::size_t(x) / 8] >> (7 - x % 8)) & 1;
         }
     }
-    return picture;
+    return read;
 }

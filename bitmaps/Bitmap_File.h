@@ -3,7 +3,6 @@
 #include "Lit_Picture.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +44,13 @@ Bitmap_File Read_Bitmap_Header(const std::string& path, int width, int height);
 Bitmap_File Read_Bitmap_File(const std::string& path, int width, int height,
                              std::vector<std::uint8_t>& rows);
 
-// The same, as the picture the unit will show; on refusal the reason is in `reason`.
-std::optional<Lit_Picture> Read_Bitmap_Picture(const std::string& path, int width, int height,
-                                               std::string& reason);
+// A bitmap file read as the picture the unit will show.
+struct Bitmap_Picture {
+    Bitmap_File File;    // whether the reader took the file, and if not why
+    Lit_Picture Picture; // when it did
+
+    explicit operator bool() const { return static_cast<bool>(File); }
+};
+
+// The same as Read_Bitmap_File, as the picture the unit will show.
+Bitmap_Picture Read_Bitmap_Picture(const std::string& path, int width, int height);

@@ -65,15 +65,15 @@ bool Start_Up_Fill(Program_Data& data, Window_System& ws, Picture_Boxes& boxes) 
             }
             // A slot must never be left without a picture and values, and a default the unit
             // cannot take would be compiled into every slot left to it.
-            std::string reason;
-            const auto picture = Read_Bitmap_Picture(path, model.Width, model.Height, reason);
-            if (!picture) {
-                Stop_Program(
-                    "File " + file + " non valido. Impossibile continuare" + CR_LF + reason, ws);
+            const Bitmap_Picture read = Read_Bitmap_Picture(path, model.Width, model.Height);
+            if (!read) {
+                Stop_Program("File " + file + " non valido. Impossibile continuare" + CR_LF +
+                                 read.File.Reason,
+                             ws);
                 return false;
             }
             for (int k = 0; k < Slots_Per_Table; ++k) {
-                boxes.Show_Picture(m, k, *picture);
+                boxes.Show_Picture(m, k, read.Picture);
                 table.Slots[k] = Image_Slot{path, file, double(model.Height), double(model.Width)};
             }
         }

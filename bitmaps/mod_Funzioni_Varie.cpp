@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 
 namespace {
 
@@ -49,23 +48,23 @@ bool Accept_Background(Program_Data& data, int model_index, int slot, const std:
     Image_Table& table = data.Tables.at(model_index);
     const Model_Descriptor& model = *table.Model;
     std::string reason;
-    std::optional<Lit_Picture> picture;
     if (Check_Bitmap(path, model.Width, model.Height, reason)) {
-        picture = Read_Bitmap_Picture(path, model.Width, model.Height, reason);
+        const Bitmap_Picture read = Read_Bitmap_Picture(path, model.Width, model.Height);
+        if (read) {
+            boxes.Show_Picture(model_index, slot, read.Picture);
+            Image_Slot& target = table.Slots.at(slot);
+            target.Path = path;
+            target.Name = File_Name_Part(path);
+            target.Height = model.Height;
+            target.Width = model.Width;
+            return true;
+        }
+        reason = read.File.Reason;
     }
-    if (!picture) {
-        ws.Message_Box(reason.empty() ? Invalid_Image_Message
-                                      : Invalid_Image_Message + std::string(CR_LF) + reason,
-                       Title_Error, Message_Icon::Critical);
-        return false;
-    }
-    boxes.Show_Picture(model_index, slot, *picture);
-    Image_Slot& target = table.Slots.at(slot);
-    target.Path = path;
-    target.Name = File_Name_Part(path);
-    target.Height = model.Height;
-    target.Width = model.Width;
-    return true;
+    ws.Message_Box(reason.empty() ? Invalid_Image_Message
+                                  : Invalid_Image_Message + std::string(CR_LF) + reason,
+                   Title_Error, Message_Icon::Critical);
+    return false;
 }
 
 void Picture_Box_Mouse_Down(Program_Data& data, int model_index, int slot, Mouse_Button button,

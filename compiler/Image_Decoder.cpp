@@ -4,18 +4,13 @@
 
 namespace {
 
-Lit_Picture Blank(const std::string& name, int width, int height) {
-    return Lit_Picture{name, width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
-}
-
 void Set(Lit_Picture& picture, int x, int y, bool lit) {
     picture.Lit[std::size_t(y) * picture.Width + x] = lit ? 1 : 0;
 }
 
 Lit_Picture Decode_Slot(const std::vector<std::uint8_t>& image, const Model_Descriptor& model,
                         int slot) {
-    Lit_Picture picture =
-        Blank(model.Code + "_" + std::to_string(slot + 1), model.Width, model.Height);
+    Lit_Picture picture(model.Width, model.Height, model.Code + "_" + std::to_string(slot + 1));
     const std::size_t base = model.Slot_Offset(slot);
     for (int y = 0; y < model.Height; ++y) {
         for (int x = 0; x < model.Width; ++x) {
@@ -36,7 +31,7 @@ Lit_Picture Decode_Slot(const std::vector<std::uint8_t>& image, const Model_Desc
 // ten and their high bytes in the next.
 Lit_Picture Decode_Glyph(const std::vector<std::uint8_t>& image, const std::string& name,
                          int columns, int rows) {
-    Lit_Picture picture = Blank(name, columns, rows);
+    Lit_Picture picture(columns, rows, name);
     for (int c = 0; c < columns; ++c) {
         std::uint32_t mask = 0;
         if (rows == 8) {

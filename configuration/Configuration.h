@@ -80,8 +80,3 @@ bool Read_Configuration_File(const std::string& path, Configuration& configurati
                              Configuration_Error& error);
 // Atomic: the file holds the old or the whole new document.
 File_Failure Write_Configuration_File(const std::string& path, const Configuration& configuration);
-
-// A read failure for the command line (English) and for the windows (Italian). `file` is the
-// name shown for the file.
-std::string English_Text(const Configuration_Error& error, const std::string& file);
-std::string Italian_Text(const Configuration_Error& error, const std::string& file);

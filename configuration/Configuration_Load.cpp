@@ -37,14 +37,6 @@ std::string Joined(const std::vector<std::string>& messages) {
     return text;
 }
 
-// A check's message may take two lines; in the summary each slot keeps to one.
-std::string One_Line(std::string text) {
-    for (std::size_t at; (at = text.find('\n')) != std::string::npos;) {
-        text.replace(at, 1, ": ");
-    }
-    return text;
-}
-
 } // namespace
 
 std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration,
@@ -58,15 +50,15 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
         const std::string default_path = data.Defaults_Folder + "/" + model.Default_File;
         for (int k = 0; k < Slots_Per_Table; ++k) {
             const auto& file = configuration.Slots.at(std::size_t(m))[std::size_t(k)];
-            std::string reason;
-            const auto picture =
-                Read_Bitmap_Picture(default_path, model.Width, model.Height, reason);
-            if (!picture) {
+            const Bitmap_Picture read =
+                Read_Bitmap_Picture(default_path, model.Width, model.Height);
+            if (!read) {
                 failures.push_back(
-                    {m, k, default_path, "File " + model.Default_File + " non valido. " + reason});
+                    {m, k, default_path,
+                     "File " + model.Default_File + " non valido. " + read.File.Reason});
                 continue;
             }
-            boxes.Show_Picture(m, k, *picture);
+            boxes.Show_Picture(m, k, read.Picture);
             table.Slots[std::size_t(k)] = Image_Slot{default_path, model.Default_File,
                                                      double(model.Height), double(model.Width)};
             if (!file) {
@@ -93,18 +85,4 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
         data.Font_10x16_Columns = configuration.Font_10x16;
     }
     return failures;
-}
-
-std::string Slot_Failures_Text(const Program_Description& program, const std::string& file,
-                               const std::vector<Slot_Failure>& failures) {
-    std::string text = "Configurazione " + file +
-                       " aperta, ma queste immagini non sono state accettate: i riquadri mostrano "
-                       "lo sfondo predefinito, e finché non se ne sceglie un'altra l'immagine non "
-                       "si può scrivere nel modulo:";
-    for (const Slot_Failure& failure : failures) {
-        text += std::string(CR_LF) + program.Models[std::size_t(failure.Model_Index)].Code +
-                ", Immagine numero " + std::to_string(failure.Slot + 1) + " (" + failure.File +
-                "): " + One_Line(failure.Reason);
-    }
-    return text;
 }

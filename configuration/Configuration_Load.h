@@ -23,7 +23,3 @@ struct Slot_Failure {
 std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration,
                                               Program_Data& data, Picture_Boxes& boxes,
                                               Window_System& ws);
-
-// One text naming every slot that failed and why, for the window's message after a load.
-std::string Slot_Failures_Text(const Program_Description& program, const std::string& file,
-                               const std::vector<Slot_Failure>& failures);

@@ -2,6 +2,7 @@
 
 #include "Atomic_File.h"
 #include "Configuration_Load.h"
+#include "Configuration_Messages.h"
 #include "mod_Compilatore.h"
 
 #include <algorithm>

@@ -4,10 +4,10 @@
 #include "Glyph_Values.h"
 #include "Picture_Box.h"
 #include "Qt_Lit_Picture.h"
+#include "Restore_Default_Dialog.h"
 #include "Slot_File_Watch.h"
 #include "Slot_Picture.h"
 #include "Start_Up.h"
-#include "frm_Ripristina.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -55,7 +55,7 @@ QWidget* Page_Holding(QWidget* frame) {
 frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dialog,
                          Serial_Control& RS232_Interface, Millisecond_Clock& clock)
     : data_(data), ws_(ws), dialog_(dialog), RS232_Interface_(RS232_Interface),
-      link_(data, RS232_Interface, ws, clock, relay_), history_(data),
+      session_(data, RS232_Interface, ws, clock), history_(data),
       watch_(new Slot_File_Watch(this)) {
     setObjectName(QStringLiteral("frm_Tessaro"));
     setWindowTitle(Q(data.Program.Main_Caption));
@@ -75,7 +75,7 @@ frm_Tessaro::frm_Tessaro(Program_Data& data, Window_System& ws, File_Dialog& dia
     setCentralWidget(SST_Select_Image);
     connect(watch_, &Slot_File_Watch::Files_Changed, this, [this] { Show_Slots(); });
 
-    link_.Set_Port_Lost_Handler([this] {
+    session_.Link().Set_Port_Lost_Handler([this] {
         if (frm_RS232* open = Serial_Window()) {
             open->Port_Lost();
         }
@@ -334,7 +334,8 @@ void frm_Tessaro::Update_Undo_Entries() {
 
 void frm_Tessaro::Restore_Default_Click() {
     const int tab = SST_Select_Image->currentIndex();
-    frm_Ripristina ask(data_.Program, tab < int(data_.Program.Models.size()) ? tab : 0, 0, this);
+    Restore_Default_Dialog ask(data_.Program, tab < int(data_.Program.Models.size()) ? tab : 0, 0,
+                               this);
     if (ask.exec() != QDialog::Accepted) {
         return;
     }
@@ -363,17 +364,17 @@ frm_RS232* frm_Tessaro::Serial_Window() const {
     return serial_ && !serial_->Unloaded() ? serial_.data() : nullptr;
 }
 
-frm_Converti* frm_Tessaro::Converter() const {
+Convert_Dialog* frm_Tessaro::Converter() const {
     return converter_.data();
 }
 
 void frm_Tessaro::Open_Converter(int model_index, int slot, const std::string& source) {
     const bool opened = converter_;
     if (!opened) {
-        converter_ = new frm_Converti(data_, ws_, dialog_, *this, conversion_memory_, this);
+        converter_ = new Convert_Dialog(data_, ws_, dialog_, *this, conversion_memory_, this);
         converter_->setAttribute(Qt::WA_DeleteOnClose);
         converter_->setWindowModality(Qt::WindowModal);
-        connect(converter_, &frm_Converti::Slot_Filled, this, [this](int model_index, int) {
+        connect(converter_, &Convert_Dialog::Slot_Filled, this, [this](int model_index, int) {
             Record_Step();
             Show_Slots();
             SST_Select_Image->setCurrentIndex(model_index);
@@ -397,9 +398,9 @@ void frm_Tessaro::smnu_Comunicazione_Click() {
         open->activateWindow();
         return;
     }
-    serial_ = new frm_RS232(data_, RS232_Interface_, link_, relay_, ws_);
+    serial_ = new frm_RS232(data_, RS232_Interface_, session_, ws_);
     serial_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(serial_, &frm_RS232::Run_Ended, this, [this] {
+    connect(serial_, &frm_RS232::Run_Over, this, [this] {
         if (close_after_run_) {
             close_after_run_ = false;
             close();

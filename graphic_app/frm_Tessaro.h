@@ -1,13 +1,13 @@
 #pragma once
 
+#include "Convert_Dialog.h"
 #include "Edit_History.h"
 #include "File_Dialog.h"
 #include "Glyph_Grid.h"
-#include "Link_View_Relay.h"
 #include "Picture_Boxes.h"
 #include "Serial_Control.h"
+#include "Unit_Session.h"
 #include "Window_System.h"
-#include "frm_Converti.h"
 #include "frm_RS232.h"
 #include "mod_RS232.h"
 #include "mod_variabili.h"
@@ -48,7 +48,7 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     // The serial window while it is loaded, else null.
     frm_RS232* Serial_Window() const;
     // The conversion dialog while it is open, else null.
-    frm_Converti* Converter() const;
+    Convert_Dialog* Converter() const;
 
     // Opens a configuration file, as "Apri configurazione…" does once the file is chosen.
     bool Open_Configuration(const std::string& path);
@@ -81,10 +81,9 @@ class frm_Tessaro : public QMainWindow, public Picture_Boxes {
     Window_System& ws_;
     File_Dialog& dialog_;
     Serial_Control& RS232_Interface_;
-    Link_View_Relay relay_;
-    RS232_Link link_;
+    Unit_Session session_;
     QPointer<frm_RS232> serial_;
-    QPointer<frm_Converti> converter_;
+    QPointer<Convert_Dialog> converter_;
     bool close_after_run_ = false;
     // The question about unsaved changes has been answered for a close still under way.
     bool close_confirmed_ = false;

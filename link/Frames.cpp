@@ -1,4 +1,5 @@
-#include "mod_RS232.h"
+#include "Frames.h"
+#include "mod_RS232_COD.h"
 
 #include <array>
 

@@ -126,15 +126,7 @@ std::optional<std::size_t> Place_Of(const Port_Entry& chosen, const std::vector<
     return std::size_t(same - now.begin());
 }
 
-bool Open_Chosen_Port(Serial_Control& port, const Port_Entry& chosen) {
-    port.Set_CommPort(static_cast<std::int16_t>(chosen.Number));
-    port.Set_Port_Device(chosen.Device);
-    if (!port.Set_PortOpen(true) || !port.PortOpen()) {
-        return false;
-    }
-    if (!port.Set_Settings(Line_Settings)) {
-        port.Set_PortOpen(false);
-        return false;
-    }
-    return true;
+const Line_Settings& Link_Line_Settings() {
+    static const Line_Settings settings = *Parse_Line_Settings(Line_Settings_Text).Settings;
+    return settings;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Line_Settings.h"
 #include "Port_Entry.h"
-#include "Serial_Control.h"
 
 #include <optional>
 #include <string>
@@ -34,6 +34,5 @@ bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now);
 // it has there; nothing when it has gone or another unit sits on its device.
 std::optional<std::size_t> Place_Of(const Port_Entry& chosen, const std::vector<Port_Entry>& now);
 
-// Binds the chosen port's number and device, opens it and applies the line settings. A port that
-// refuses the settings is closed again. The port's Last_Failure and Last_Error say what failed.
-bool Open_Chosen_Port(Serial_Control& port, const Port_Entry& chosen);
+// The line settings of the link (Line_Settings_Text), which every opening of a chosen port applies.
+const Line_Settings& Link_Line_Settings();

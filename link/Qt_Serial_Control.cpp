@@ -4,36 +4,10 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cctype>
-#include <sstream>
-#include <vector>
-
 #ifndef Q_OS_WIN
 #include <poll.h>
 #include <sys/ioctl.h>
 #endif
-
-namespace {
-
-std::string Trimmed(std::string text) {
-    auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
-    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
-    return text;
-}
-
-bool Parse_Whole_Number(const std::string& text, long& value) {
-    if (text.empty() || text.size() > 9 ||
-        !std::all_of(text.begin(), text.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
-        return false;
-    }
-    value = std::stol(text);
-    return true;
-}
-
-} // namespace
 
 Qt_Serial_Control::Qt_Serial_Control(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &Qt_Serial_Control::On_Ready_Read);
@@ -51,129 +25,67 @@ std::vector<Port_Entry> Qt_Serial_Control::Available_Ports() {
     return List_Ports();
 }
 
-void Qt_Serial_Control::Set_CommPort(std::int16_t port) {
-    port_number_ = port;
-    bound_device_.clear();
-}
-
-void Qt_Serial_Control::Set_Port_Device(const std::string& device) {
-    bound_device_ = device;
-}
-
-void Qt_Serial_Control::Fail(Port_Failure failure, const std::string& why) {
-    last_failure_ = failure;
-    last_error_ = why;
-}
-
-bool Qt_Serial_Control::Set_PortOpen(bool open) {
-    if (!open) {
-        port_.close();
-        port_.clearError();
-        ++line_generation_;
-        return true;
+Port_Open_Failure Qt_Serial_Control::Open(const Port_Entry& entry, const Line_Settings& settings) {
+    Close();
+    if (entry.Device.empty()) {
+        return {Port_Failure::Not_Found,
+                "port " + std::to_string(entry.Number) + " is bound to no device"};
     }
-    if (port_.isOpen()) {
-        return true;
-    }
-    if (bound_device_.empty()) {
-        Fail(Port_Failure::Not_Found,
-             "port " + std::to_string(port_number_) + " is bound to no device");
-        return false;
-    }
-    device_ = bound_device_;
+    device_ = entry.Device;
     port_.setPortName(QString::fromStdString(device_));
     if (!port_.open(QIODevice::ReadWrite)) {
-        Open_Failed(port_.error());
+        Port_Open_Failure failure = Open_Failure(port_.error());
         port_.clearError();
-        return false;
+        return failure;
     }
-    Fail(Port_Failure::None, "");
     comm_event_ = 0;
-    ++line_generation_;
-    return true;
+    if (!Apply(settings)) {
+        Port_Open_Failure failure{Port_Failure::Settings_Refused,
+                                  "settings \"" + Settings_Text(settings) +
+                                      "\": " + port_.errorString().toStdString()};
+        Close();
+        return failure;
+    }
+    return {};
 }
 
-void Qt_Serial_Control::Open_Failed(QSerialPort::SerialPortError error) {
+void Qt_Serial_Control::Close() {
+    port_.close();
+    port_.clearError();
+    ++line_generation_;
+}
+
+Port_Open_Failure Qt_Serial_Control::Open_Failure(QSerialPort::SerialPortError error) const {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        Fail(Port_Failure::Not_Found, device_ + ": does not exist");
-        return;
+        return {Port_Failure::Not_Found, device_ + ": does not exist"};
     case QSerialPort::PermissionError: {
         // The port refuses both a user without rights and a second user of the port.
         const QFileInfo file(QString::fromStdString(device_));
         if (file.exists() && file.isReadable() && file.isWritable()) {
-            Fail(Port_Failure::In_Use, device_ + ": in use by another program");
-        } else {
-            Fail(Port_Failure::No_Permission, device_ + ": permission denied");
+            return {Port_Failure::In_Use, device_ + ": in use by another program"};
         }
-        return;
+        return {Port_Failure::No_Permission, device_ + ": permission denied"};
     }
     default:
-        Fail(Port_Failure::Other, device_ + ": " + port_.errorString().toStdString());
-        return;
+        return {Port_Failure::Other, device_ + ": " + port_.errorString().toStdString()};
     }
 }
 
-bool Qt_Serial_Control::Set_Settings(const std::string& settings) {
-    std::vector<std::string> fields;
-    std::istringstream stream(settings);
-    for (std::string field; std::getline(stream, field, ',');) {
-        fields.push_back(Trimmed(field));
-    }
-    long baud = 0;
-    long data_bits = 0;
-    long stop_bits = 0;
-    if (fields.size() != 4 || !Parse_Whole_Number(fields[0], baud) || baud <= 0) {
-        Fail(Port_Failure::Settings_Refused,
-             "settings \"" + settings + "\": expected baud,parity,data bits,stop bits");
-        return false;
-    }
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    std::string letter = fields[1];
-    std::transform(letter.begin(), letter.end(), letter.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (letter == "n") {
-        parity = QSerialPort::NoParity;
-    } else if (letter == "e") {
-        parity = QSerialPort::EvenParity;
-    } else if (letter == "o") {
-        parity = QSerialPort::OddParity;
-    } else if (letter == "m") {
-        parity = QSerialPort::MarkParity;
-    } else if (letter == "s") {
-        parity = QSerialPort::SpaceParity;
-    } else {
-        Fail(Port_Failure::Settings_Refused,
-             "settings \"" + settings + "\": parity must be n, e, o, m or s");
-        return false;
-    }
-    if (!Parse_Whole_Number(fields[2], data_bits) || data_bits < 5 || data_bits > 8) {
-        Fail(Port_Failure::Settings_Refused,
-             "settings \"" + settings + "\": data bits must be 5 to 8");
-        return false;
-    }
-    if (!Parse_Whole_Number(fields[3], stop_bits) || (stop_bits != 1 && stop_bits != 2)) {
-        Fail(Port_Failure::Settings_Refused,
-             "settings \"" + settings + "\": stop bits must be 1 or 2");
-        return false;
-    }
-    const bool applied =
-        port_.setBaudRate(static_cast<qint32>(baud)) && port_.setParity(parity) &&
-        port_.setDataBits(static_cast<QSerialPort::DataBits>(data_bits)) &&
-        port_.setStopBits(stop_bits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop) &&
-        port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!applied) {
-        Fail(Port_Failure::Settings_Refused,
-             "settings \"" + settings + "\": " + port_.errorString().toStdString());
-        port_.clearError();
-        return false;
-    }
-    return true;
+bool Qt_Serial_Control::Apply(const Line_Settings& settings) {
+    static constexpr QSerialPort::Parity Parities[] = {
+        QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+        QSerialPort::MarkParity, QSerialPort::SpaceParity};
+    return port_.setBaudRate(static_cast<qint32>(settings.Baud)) &&
+           port_.setParity(Parities[std::size_t(settings.Parity_Bit)]) &&
+           port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.Data_Bits)) &&
+           port_.setStopBits(settings.Stop_Bits == 1 ? QSerialPort::OneStop
+                                                     : QSerialPort::TwoStop) &&
+           port_.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 void Qt_Serial_Control::Output(const std::string& bytes) {
     if (!port_.isOpen()) {
-        last_error_ = "the port is not open";
         return;
     }
     port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -253,7 +165,6 @@ bool Qt_Serial_Control::Device_Gone(QSerialPort::SerialPortError error) const {
 }
 
 void Qt_Serial_Control::Report_Port_Lost() {
-    last_error_ = device_ + ": the port went away";
     port_.close();
     port_.clearError();
     // The loss can show inside Output; the handler still runs only from the event loop, as every

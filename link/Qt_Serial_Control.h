@@ -20,16 +20,9 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
 
     std::vector<Port_Entry> Available_Ports() override;
 
-    void Set_CommPort(std::int16_t port) override;
-    std::int16_t CommPort() const override { return port_number_; }
-    void Set_Port_Device(const std::string& device) override;
-
-    bool Set_PortOpen(bool open) override;
+    Port_Open_Failure Open(const Port_Entry& port, const Line_Settings& settings) override;
+    void Close() override;
     bool PortOpen() const override { return port_.isOpen(); }
-    Port_Failure Last_Failure() const override { return last_failure_; }
-    std::string Last_Error() const override { return last_error_; }
-
-    bool Set_Settings(const std::string& settings) override;
 
     void Output(const std::string& bytes) override;
     std::string Input() override;
@@ -48,15 +41,11 @@ class Qt_Serial_Control : public QObject, public Serial_Control {
     bool Device_Gone(QSerialPort::SerialPortError error) const;
     void Report_Port_Lost();
     void Raise(std::int16_t event);
-    void Fail(Port_Failure failure, const std::string& why);
-    void Open_Failed(QSerialPort::SerialPortError error);
+    Port_Open_Failure Open_Failure(QSerialPort::SerialPortError error) const;
+    bool Apply(const Line_Settings& settings);
 
     QSerialPort port_;
-    std::int16_t port_number_ = 1;
-    std::string bound_device_; // what the next opening uses; unbound by a new number
     std::string device_;
-    Port_Failure last_failure_ = Port_Failure::None;
-    std::string last_error_;
     std::int16_t comm_event_ = 0;
     unsigned line_generation_ = 0;
     std::function<void()> on_comm_;

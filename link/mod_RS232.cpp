@@ -1,7 +1,6 @@
 #include "mod_RS232.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -12,8 +11,8 @@ std::uint32_t Time_Left(std::uint32_t elapsed, std::uint32_t period) {
 } // namespace
 
 RS232_Link::RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
-                       Millisecond_Clock& clock, Link_View& view)
-    : data_(data), port_(port), ws_(ws), clock_(clock), view_(view) {
+                       Millisecond_Clock& clock, Link_Events& events)
+    : data_(data), port_(port), ws_(ws), clock_(clock), events_(events) {
     port_.Set_OnComm([this] { RS232_Interface_OnComm(); });
 }
 
@@ -53,28 +52,34 @@ void RS232_Link::RS232_Interface_OnComm() {
 
 bool RS232_Link::Find_Module() {
     port_lost_ = false;
-    view_.Set_Counter_Text(Link_View::Counter::Sent, "0");
-    view_.Set_Counter_Text(Link_View::Counter::Received, "0");
-    view_.Set_Log_Text("");
-    view_.Set_Progress(0);
+    events_.Step_Started(Link_Step::Find_Module);
     // Bytes already waiting when the run starts (the late reply to a run that ended mid-way)
     // answer none of this run's requests.
     stats_.Discarded_Bytes += port_.Discard_Input();
-    const Step_Rules rules{Find_Module_Reply_Length, false, true, false, Find_Module_Failure};
-    return Exchange(Find_Module_Request(), rules, {Link_Step::Find_Module}) ==
-           Step_Result::Answered;
+    const Step_Rules rules{Find_Module_Reply_Length, false, false, Find_Module_Failure};
+    const bool found =
+        Exchange(Find_Module_Request(), rules, {Link_Step::Find_Module}) == Step_Result::Answered;
+    events_.Step_Ended(Link_Step::Find_Module, found);
+    return found;
 }
 
 bool RS232_Link::Write_EEPROM() {
     port_lost_ = false;
     data_.Stop_Request = false;
-    const Step_Rules rules{Acknowledge_Length, true, true, true, Write_EEPROM_Failure};
+    events_.Step_Started(Link_Step::Write_Block);
+    const bool written = Write_Blocks();
+    events_.Step_Ended(Link_Step::Write_Block, written);
+    return written;
+}
+
+bool RS232_Link::Write_Blocks() {
+    const Step_Rules rules{Acknowledge_Length, true, true, Write_EEPROM_Failure};
     const std::size_t blocks = data_.EEPROM_Image.size() / Block_Size;
     for (std::size_t k = 0; k < blocks; ++k) {
         if (abort_) {
             return false;
         }
-        view_.Set_Progress(static_cast<double>(k));
+        events_.Block_Started(k, blocks);
         ws_.Yield(0);
         if (abort_) {
             return false;
@@ -84,28 +89,19 @@ bool RS232_Link::Write_EEPROM() {
             return false;
         }
         ++stats_.Blocks_Written;
+        events_.Block_Acknowledged(k, blocks);
     }
     return true;
 }
 
 bool RS232_Link::Reset_PIC() {
     port_lost_ = false;
-    const Step_Rules rules{Acknowledge_Length, false, false, false, Reset_PIC_Failure};
-    return Exchange(Reset_PIC_Request(), rules, {Link_Step::Reset_PIC}) == Step_Result::Answered;
-}
-
-void RS232_Link::Log_Sent(const std::string& frame) {
-    const std::string line = Log_Line(frame);
-    view_.Set_Log_Text(line);
-    view_.Set_Log_Colour(0, line.size(), Log_Colour_Sent);
-}
-
-void RS232_Link::Log_Received(const std::string& frame, std::size_t received) {
-    const std::string line = Reply_Log_Line(frame, received);
-    const std::string text = view_.Log_Text() + line;
-    view_.Set_Log_Text(text);
-    const std::size_t start = text.size() - line.size();
-    view_.Set_Log_Colour(start, text.size() - start, Log_Colour_Received);
+    events_.Step_Started(Link_Step::Reset_PIC);
+    const Step_Rules rules{Acknowledge_Length, false, false, Reset_PIC_Failure};
+    const bool reset =
+        Exchange(Reset_PIC_Request(), rules, {Link_Step::Reset_PIC}) == Step_Result::Answered;
+    events_.Step_Ended(Link_Step::Reset_PIC, reset);
+    return reset;
 }
 
 RS232_Link::Step_Result RS232_Link::Exchange(const std::string& request, const Step_Rules& rules,
@@ -163,12 +159,10 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request, const
     if (!port_.PortOpen()) {
         return Attempt_Result::Port_Gone;
     }
-    view_.Attempt_Started(what);
     port_.Output(request);
     request_sent_at_ = clock_.timeGetTime();
     stats_.Bytes_Sent += request.size();
-    Increment_Counter(Link_View::Counter::Sent);
-    Log_Sent(request);
+    events_.Request_Sent(what, request);
 
     switch (Wait_For_Bytes(rules.Reply_Length, rules.Polls_Stop)) {
     case Wait_End::Done:
@@ -180,10 +174,7 @@ RS232_Link::Attempt_Result RS232_Link::Attempt(const std::string& request, const
         return Attempt_Result::Port_Gone;
     }
 
-    if (rules.Logs_Reply) {
-        Log_Received(data_.Rx_Buffer, received_);
-    }
-    Increment_Counter(Link_View::Counter::Received);
+    events_.Reply_Heard(what, data_.Rx_Buffer, received_);
 
     const auto command = static_cast<std::uint8_t>(request[0]);
     if (data_.Rx_Count >= rules.Reply_Length &&
@@ -287,14 +278,4 @@ RS232_Link::Wait_End RS232_Link::Await_Owed_Replies(std::uint8_t command, std::s
 void RS232_Link::Report_Failure(const char* failure_text) {
     ws_.Message_Box(std::string(Link_Failure_First_Line) + CR_LF + failure_text, Title_Error_RS232,
                     Message_Icon::Critical);
-}
-
-void RS232_Link::Increment_Counter(Link_View::Counter which) {
-    const std::string text = view_.Counter_Text(which);
-    std::int16_t value = 0;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (parsed.ec != std::errc{}) {
-        value = 0;
-    }
-    view_.Set_Counter_Text(which, std::to_string(static_cast<int>(value) + 1));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Link_View.h"
+#include "Frames.h"
+#include "Link_Events.h"
 #include "Serial_Control.h"
 #include "Window_System.h"
 #include "mod_RS232_COD.h"
@@ -9,25 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
-#include <vector>
-
-// Frames: one char per byte. The checksum makes all bytes of a frame add up to 0xFF.
-std::uint8_t Frame_Checksum(std::string_view bytes_before);
-std::string Find_Module_Request();
-std::string Write_Block_Request(const std::vector<std::uint8_t>& eeprom_image, std::size_t block);
-std::string Reset_PIC_Request();
-// At least `length` bytes, the echo in byte 0 and the checksum in byte length-1.
-bool Reply_Valid(std::string_view received, std::uint8_t command, std::size_t length);
-// Counts the valid replies in `received`, wherever they start, and removes them with every byte
-// before and between them; what is left may still become a reply. Bytes that form no valid reply
-// are stray: they answer nothing.
-std::size_t Take_Valid_Replies(std::string& received, std::uint8_t command, std::size_t length);
-// "0x87; 0x00; 0x78\r\n"
-std::string Log_Line(std::string_view frame);
-// The log line of a reply of which `received` bytes arrived and `kept` holds the first: past
-// Log_Reply_Bytes_Shown bytes, those and then " ... (+N bytes)".
-std::string Reply_Log_Line(std::string_view kept, std::size_t received);
 
 // What a run did on the line, for the command line's summary.
 struct Link_Statistics {
@@ -43,11 +25,12 @@ struct Link_Statistics {
 };
 
 // The three link steps and the receive handler, over the serial control RS232_Interface.
-// Everything runs on the user-interface thread; waits yield to the event loop.
+// Everything runs on one thread (the user-interface thread in the windows); waits yield to its
+// event loop. What happens on the line is reported to `events`.
 class RS232_Link {
   public:
     RS232_Link(Program_Data& data, Serial_Control& port, Window_System& ws,
-               Millisecond_Clock& clock, Link_View& view);
+               Millisecond_Clock& clock, Link_Events& events);
     // Unhooks the receive handler, so the port never calls into a link that is gone.
     ~RS232_Link();
     RS232_Link(const RS232_Link&) = delete;
@@ -64,10 +47,6 @@ class RS232_Link {
     bool Find_Module();
     bool Write_EEPROM();
     bool Reset_PIC();
-
-    void Log_Sent(const std::string& frame);
-    // `frame` holds the first of the `received` bytes of the reply.
-    void Log_Received(const std::string& frame, std::size_t received);
 
     // Ends the running step at its next wait, in any step, without a message: for a window that
     // closes mid-run and for Ctrl-C on the command line. Cleared by Clear_Abort.
@@ -90,14 +69,15 @@ class RS232_Link {
     struct Step_Rules {
         std::size_t Reply_Length;
         bool Polls_Stop;
-        bool Logs_Reply;
         // Only write requests follow one another with the same command, whose replies could be
         // mistaken for each other.
         bool Drains_Late_Replies;
         const char* Failure_Text;
     };
 
-    // `what` names the request for the view; Exchange numbers its attempts.
+    // The blocks of the image, in order, until one is not acknowledged.
+    bool Write_Blocks();
+    // `what` names the request for the events; Exchange numbers its attempts.
     Step_Result Exchange(const std::string& request, const Step_Rules& rules, Link_Attempt what);
     Attempt_Result Attempt(const std::string& request, const Step_Rules& rules,
                            const Link_Attempt& what);
@@ -112,13 +92,12 @@ class RS232_Link {
     // request's reply be told from them.
     Wait_End Await_Owed_Replies(std::uint8_t command, std::size_t owed, const Step_Rules& rules);
     void Report_Failure(const char* failure_text);
-    void Increment_Counter(Link_View::Counter which);
 
     Program_Data& data_;
     Serial_Control& port_;
     Window_System& ws_;
     Millisecond_Clock& clock_;
-    Link_View& view_;
+    Link_Events& events_;
     bool abort_ = false;
     bool port_lost_ = false;
     bool awaiting_reply_ = false;

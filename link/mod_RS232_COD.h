@@ -34,7 +34,7 @@ inline constexpr std::size_t Log_Reply_Bytes_Shown = 64;
 inline constexpr std::uint32_t Log_Colour_Sent = 0xFF0000; // blue
 inline constexpr std::uint32_t Log_Colour_Received = 255;  // red
 
-inline constexpr const char* Line_Settings = "115200,n,8,1";
+inline constexpr const char* Line_Settings_Text = "115200,n,8,1";
 inline constexpr const char* Link_Failure_First_Line = "Comunicazione seriale interrotta.";
 inline constexpr const char* Find_Module_Failure =
     "Impossibile trovare il modulo, verificare la connessione!";

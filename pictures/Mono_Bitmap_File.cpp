@@ -13,7 +13,7 @@ void Put(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, 
 
 } // namespace
 
-std::vector<std::uint8_t> Mono_Bitmap_Bytes(const Mono_Picture& picture) {
+std::vector<std::uint8_t> Mono_Bitmap_Bytes(const Lit_Picture& picture) {
     const std::size_t stride = (std::size_t(picture.Width) + 31) / 32 * 4;
     const std::size_t pixels = stride * std::size_t(picture.Height);
     std::vector<std::uint8_t> bytes(Pixel_Offset + pixels, 0);

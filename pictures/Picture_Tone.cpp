@@ -43,9 +43,9 @@ bool Lit(bool high, bool invert) {
 }
 
 template <std::size_t N>
-Mono_Picture Diffuse(const Grey_Picture& picture, const Conversion_Options& options,
-                     const std::array<Error_Share, N>& shares) {
-    Mono_Picture mono(picture.Width, picture.Height);
+Lit_Picture Diffuse(const Grey_Picture& picture, const Conversion_Options& options,
+                    const std::array<Error_Share, N>& shares) {
+    Lit_Picture mono(picture.Width, picture.Height);
     std::vector<float> value = picture.Luma;
     const auto threshold = float(options.Threshold);
     for (int y = 0; y < picture.Height; ++y) {
@@ -68,7 +68,7 @@ Mono_Picture Diffuse(const Grey_Picture& picture, const Conversion_Options& opti
     return mono;
 }
 
-Mono_Picture Ordered(const Grey_Picture& picture, const Conversion_Options& options) {
+Lit_Picture Ordered(const Grey_Picture& picture, const Conversion_Options& options) {
     // Rank r stands for the fraction p = (r + 0.5) / 64; the lower half of the ranks spreads
     // over (0, threshold), the upper half over (threshold, 255).
     std::array<std::array<float, 8>, 8> cell{};
@@ -79,7 +79,7 @@ Mono_Picture Ordered(const Grey_Picture& picture, const Conversion_Options& opti
             cell[y][x] = p < 0.5f ? 2 * p * t : t + (2 * p - 1) * (255 - t);
         }
     }
-    Mono_Picture mono(picture.Width, picture.Height);
+    Lit_Picture mono(picture.Width, picture.Height);
     for (int y = 0; y < picture.Height; ++y) {
         for (int x = 0; x < picture.Width; ++x) {
             mono.Lit[std::size_t(y) * picture.Width + x] =
@@ -91,7 +91,7 @@ Mono_Picture Ordered(const Grey_Picture& picture, const Conversion_Options& opti
 
 } // namespace
 
-Mono_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& options) {
+Lit_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& options) {
     switch (options.Dither) {
     case Dither_Method::Floyd_Steinberg:
         return Diffuse(picture, options, Floyd_Steinberg);
@@ -102,7 +102,7 @@ Mono_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& o
     case Dither_Method::None:
         break;
     }
-    Mono_Picture mono(picture.Width, picture.Height);
+    Lit_Picture mono(picture.Width, picture.Height);
     const auto threshold = float(options.Threshold);
     for (std::size_t i = 0; i < picture.Luma.size(); ++i) {
         mono.Lit[i] = Lit(picture.Luma[i] >= threshold, options.Invert);
@@ -110,7 +110,7 @@ Mono_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& o
     return mono;
 }
 
-Mono_Picture Convert_Picture(const Grey_Picture& source, int width, int height,
-                             const Conversion_Options& options) {
+Lit_Picture Convert_Picture(const Grey_Picture& source, int width, int height,
+                            const Conversion_Options& options) {
     return Apply_Tone(Lay_On_Display(source, width, height, options.Scale), options);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Lit_Picture.h"
 #include "Picture_Types.h"
 
 // Decides for every pixel whether the unit lights it. Without dithering a pixel is lit when its
@@ -10,8 +11,8 @@
 // Atkinson three quarters of it. Bayer compares each pixel with its cell of an 8x8 ordered
 // matrix whose 64 thresholds lie between 0 and 255 around the chosen one, half below it and
 // half above, so pure black and pure white stay as they are with every method.
-Mono_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& options);
+Lit_Picture Apply_Tone(const Grey_Picture& picture, const Conversion_Options& options);
 
 // The whole conversion of a decoded source for a display of width x height: geometry, then tone.
-Mono_Picture Convert_Picture(const Grey_Picture& source, int width, int height,
-                             const Conversion_Options& options);
+Lit_Picture Convert_Picture(const Grey_Picture& source, int width, int height,
+                            const Conversion_Options& options);

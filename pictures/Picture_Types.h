@@ -27,18 +27,6 @@ struct Grey_Picture {
     float At(int x, int y) const { return Luma[std::size_t(y) * Width + x]; }
 };
 
-// What the display shows: 1 for every pixel the unit lights, rows top first.
-struct Mono_Picture {
-    int Width = 0;
-    int Height = 0;
-    std::vector<std::uint8_t> Lit;
-
-    Mono_Picture() = default;
-    Mono_Picture(int width, int height)
-        : Width(width), Height(height), Lit(std::size_t(width) * height, 0) {}
-    bool At(int x, int y) const { return Lit[std::size_t(y) * Width + x] != 0; }
-};
-
 // How a source is laid on the display; white wherever the source does not reach.
 enum class Scale_Mode {
     Fit,     // aspect kept, as large as fits, centred

@@ -1,30 +1,20 @@
 #include "Production_Record.h"
 
-#include "Exit_Status.h"
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 
 namespace {
 
-std::string Json_String(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+using Json = nlohmann::ordered_json;
+
+// One line; a byte that is not part of valid UTF-8 (a serial number or device name is whatever
+// the adapter or the system reports) becomes U+FFFD, so that every line is valid JSON.
+std::string One_Line(const Json& object) {
+    return object.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string Csv_Field(const std::string& text) {
@@ -38,49 +28,27 @@ std::string Csv_Field(const std::string& text) {
     return out + "\"";
 }
 
+// Always with a decimal point: the command line takes the system's locale, whose decimal comma
+// would split the field in two.
 std::string Seconds_Text(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
+    return std::string(text, end.ptr);
+}
+
+// The number nearest to the milliseconds the CSV log shows, so that both records agree.
+double Whole_Milliseconds(double seconds) {
+    const std::string text = Seconds_Text(seconds);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 } // namespace
 
-int Exit_Code(Unit_Outcome outcome) {
-    switch (outcome) {
-    case Unit_Outcome::Written:
-        return Exit_Ok;
-    case Unit_Outcome::Not_Found:
-        return Exit_Module_Not_Found;
-    case Unit_Outcome::Write_Failed:
-        return Exit_Write_Failed;
-    case Unit_Outcome::Stopped:
-        return Exit_Stopped;
-    case Unit_Outcome::Reset_Not_Acknowledged:
-        return Exit_Reset_Not_Acknowledged;
-    }
-    return Exit_Failed;
-}
-
-const char* Outcome_Name(Unit_Outcome outcome) {
-    switch (outcome) {
-    case Unit_Outcome::Written:
-        return "written";
-    case Unit_Outcome::Not_Found:
-        return "not_found";
-    case Unit_Outcome::Write_Failed:
-        return "write_failed";
-    case Unit_Outcome::Stopped:
-        return "stopped";
-    case Unit_Outcome::Reset_Not_Acknowledged:
-        return "reset_not_acknowledged";
-    }
-    return "";
-}
-
 void Production_Totals::Add(const Unit_Record& record) {
     ++Units;
-    Succeeded += record.Outcome == Unit_Outcome::Written ? 1 : 0;
+    Succeeded += record.Outcome == Run_Outcome::Written ? 1 : 0;
     Exit_Codes.push_back(Exit_Code(record.Outcome));
 }
 
@@ -90,21 +58,25 @@ int Production_Exit_Status(const std::vector<int>& exit_codes) {
 }
 
 std::string Json_Record(const Unit_Record& r) {
-    return "{\"port\":" + Json_String(r.Port) + ",\"device\":" + Json_String(r.Device) +
-           ",\"serial\":" + (r.Serial ? Json_String(*r.Serial) : std::string("null")) +
-           ",\"outcome\":\"" + Outcome_Name(r.Outcome) +
-           "\",\"exit_code\":" + std::to_string(Exit_Code(r.Outcome)) +
-           ",\"blocks\":" + std::to_string(r.Blocks) + ",\"retries\":" + std::to_string(r.Retries) +
-           ",\"seconds\":" + Seconds_Text(r.Seconds) + ",\"image_sha256\":\"" + r.Image_Sha256 +
-           "\",\"finished\":\"" + r.Finished + "\"}";
+    return One_Line({{"port", r.Port},
+                     {"device", r.Device},
+                     {"serial", r.Serial ? Json(*r.Serial) : Json(nullptr)},
+                     {"outcome", Outcome_Name(r.Outcome)},
+                     {"exit_code", Exit_Code(r.Outcome)},
+                     {"blocks", r.Blocks},
+                     {"retries", r.Retries},
+                     {"seconds", Whole_Milliseconds(r.Seconds)},
+                     {"image_sha256", r.Image_Sha256},
+                     {"finished", r.Finished}});
 }
 
 std::string Json_Summary(const Production_Totals& t) {
-    return "{\"summary\":true,\"rounds\":" + std::to_string(t.Rounds) +
-           ",\"units\":" + std::to_string(t.Units) +
-           ",\"succeeded\":" + std::to_string(t.Succeeded) +
-           ",\"failed\":" + std::to_string(t.Units - t.Succeeded) +
-           ",\"exit_code\":" + std::to_string(Production_Exit_Status(t.Exit_Codes)) + "}";
+    return One_Line({{"summary", true},
+                     {"rounds", t.Rounds},
+                     {"units", t.Units},
+                     {"succeeded", t.Succeeded},
+                     {"failed", t.Units - t.Succeeded},
+                     {"exit_code", Production_Exit_Status(t.Exit_Codes)}});
 }
 
 std::string Csv_Header() {

@@ -1,29 +1,18 @@
 #pragma once
 
+#include "Run_Outcome.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
-
-// How the programming of one unit ended; each has the exit status a one-port run gives.
-enum class Unit_Outcome {
-    Written,                // every block and the reset acknowledged
-    Not_Found,              // the port was not there or could not be opened, or no unit answered
-    Write_Failed,           // a block was refused
-    Stopped,                // Ctrl-C
-    Reset_Not_Acknowledged, // written, the reset refused
-};
-
-int Exit_Code(Unit_Outcome outcome);
-// "written", "not_found", "write_failed", "stopped", "reset_not_acknowledged"
-const char* Outcome_Name(Unit_Outcome outcome);
 
 // What the record of one programmed unit holds.
 struct Unit_Record {
     std::string Port;                  // as given (--port) or listed (--all)
     std::string Device;                // what was opened
     std::optional<std::string> Serial; // the adapter's USB serial number
-    Unit_Outcome Outcome = Unit_Outcome::Written;
+    Run_Outcome Outcome = Run_Outcome::Written;
     int Blocks = 0;
     int Retries = 0;
     double Seconds = 0;

@@ -12,7 +12,7 @@ enum class Unit_Phase { Opening, Finding, Writing, Resetting, Ended };
 
 // How one unit ended.
 struct Unit_Result {
-    Unit_Outcome Outcome = Unit_Outcome::Stopped;
+    Run_Outcome Outcome = Run_Outcome::Stopped;
     int Blocks = 0;
     int Retries = 0;
     double Seconds = 0; // measured by Run_Units, from the start of the unit's thread to its end

@@ -79,7 +79,7 @@ std::string Summary_Table(const std::vector<Unit_Record>& records) {
         Padded("port", width) + "  " + Padded("outcome", 22) + " exit  blocks  retries  seconds\n";
     int written = 0;
     for (const Unit_Record& r : records) {
-        written += r.Outcome == Unit_Outcome::Written ? 1 : 0;
+        written += r.Outcome == Run_Outcome::Written ? 1 : 0;
         table += Padded(r.Device, width) + "  " + Padded(Outcome_Name(r.Outcome), 22) + " " +
                  Format("%4.0f", Exit_Code(r.Outcome)) + "  " + Format("%6.0f", r.Blocks) + "  " +
                  Format("%7.0f", r.Retries) + "  " + Format("%7.1f", r.Seconds) + "\n";

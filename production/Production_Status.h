@@ -14,7 +14,7 @@ struct Unit_Status {
     int Blocks = 0;
     int Retries = 0;
     double Write_Started = -1; // seconds into the round of the first acknowledged block
-    std::optional<Unit_Outcome> Outcome;
+    std::optional<Run_Outcome> Outcome;
 
     // `now`: seconds into the round.
     void Apply(const Unit_Event& event, double now);

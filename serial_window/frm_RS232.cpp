@@ -23,7 +23,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace {
@@ -82,23 +81,28 @@ QColor Log_Colour(std::uint32_t colour) {
 
 } // namespace
 
-frm_RS232::frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link,
-                     Link_View_Relay& relay, Window_System& ws)
-    : data_(data), port_(port), link_(link), relay_(relay), ws_(ws),
-      sequence_(data, link, ws, *this) {
+frm_RS232::frm_RS232(Program_Data& data, Serial_Control& port, Unit_Session& session,
+                     Window_System& ws)
+    : data_(data), port_(port), session_(session), ws_(ws) {
     setObjectName(QStringLiteral("frm_RS232"));
     setWindowTitle(Q("Comunicazione seriale verso modulo LCD"));
     Build_Controls();
     refresh_ = new QTimer(this);
     refresh_->setSingleShot(true);
     connect(refresh_, &QTimer::timeout, this, &frm_RS232::Refresh_View);
-    relay_.Set_Target(this);
+    traffic_.Set_Listener([this](Traffic_Log::Change what) {
+        if (what == Traffic_Log::Change::Progress) {
+            write_complete_ = false;
+        }
+        View_Changed();
+    });
+    session_.Add_Listener(traffic_);
+    session_.Add_Listener(*this);
 }
 
 frm_RS232::~frm_RS232() {
-    if (relay_.Target() == this) {
-        relay_.Set_Target(nullptr);
-    }
+    session_.Remove_Listener(*this);
+    session_.Remove_Listener(traffic_);
 }
 
 void frm_RS232::Form_Load() {
@@ -151,15 +155,14 @@ void frm_RS232::Scan_Ports() {
         if (entry.Number < First_Scanned_Port || entry.Number > Last_Scanned_Port) {
             continue;
         }
-        port_.Set_CommPort(static_cast<std::int16_t>(entry.Number));
-        port_.Set_Port_Device(entry.Device);
-        port_.Set_PortOpen(true);
-        if (port_.PortOpen()) {
+        // A port that opens but refuses the line settings is listed: ON then tells why.
+        const Port_Open_Failure failure = port_.Open(entry, Link_Line_Settings());
+        if (!failure.Failed() || failure.Cause == Port_Failure::Settings_Refused) {
             scanned_.push_back(entry);
             cmb_RS232->addItem(Entry_Text(entry), Q(entry.Device));
         }
         if (port_.PortOpen()) {
-            port_.Set_PortOpen(false);
+            port_.Close();
         }
     }
     // The open list shows whole entries, also when they are wider than the field.
@@ -256,18 +259,17 @@ void frm_RS232::cmd_ON_Click() {
         Port_Gone(Port_Name(chosen), chosen.Number != 0);
         return;
     }
-    if (!Open_Chosen_Port(port_, chosen)) {
-        const Port_Failure failure = port_.Last_Failure();
-        if (failure == Port_Failure::Not_Found) {
+    if (const Port_Open_Failure failure = session_.Open_Port(chosen); failure.Failed()) {
+        if (failure.Cause == Port_Failure::Not_Found) {
             Port_Gone(Port_Name(chosen), chosen.Number != 0);
             return;
         }
         const std::string first_line =
-            failure == Port_Failure::Settings_Refused
-                ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " + Line_Settings +
-                      "."
+            failure.Cause == Port_Failure::Settings_Refused
+                ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " +
+                      Line_Settings_Text + "."
                 : "Impossibile aprire la porta " + Port_Name(chosen) + ".";
-        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure), Title_Error,
+        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure.Cause), Title_Error,
                         Message_Icon::Critical);
         return;
     }
@@ -276,32 +278,22 @@ void frm_RS232::cmd_ON_Click() {
 }
 
 void frm_RS232::cmd_OFF_Click() {
-    port_.Set_PortOpen(false);
-    Set_Log_Text("");
+    session_.Close_Port();
+    traffic_.Clear_Log();
     Set_Port_Closed_State();
 }
 
 void frm_RS232::cmd_Stop_RS232_Click() {
-    data_.Stop_Request = true;
+    session_.Stop();
 }
 
 void frm_RS232::cmd_Write_RS232_Click() {
-    // A click that arrives inside the running sequence's waits must not start a second run.
-    if (sequence_.Running()) {
+    // A click that arrives inside the running session's waits must not start a second run.
+    if (session_.Running()) {
         return;
     }
     status_.clear();
-    const Link_Statistics before = link_.Statistics();
-    const auto start = std::chrono::steady_clock::now();
-    Run_Report report;
-    report.Outcome = sequence_.Run();
-    report.Seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    report.Blocks_Written = link_.Statistics().Blocks_Written - before.Blocks_Written;
-    report.Total_Blocks = int(data_.EEPROM_Image.size() / Block_Size);
-    report.Retries = link_.Statistics().Retries - before.Retries;
-    report.Port_Lost = link_.Port_Lost();
-    report.Device = open_port_ ? open_port_->Device : std::string();
+    const Run_Report report = session_.Compile_And_Run();
     write_complete_ = report.Blocks_Written == report.Total_Blocks;
     status_ = Run_Status_Text(report);
     Refresh_View();
@@ -312,73 +304,54 @@ void frm_RS232::cmd_Write_RS232_Click() {
     if (close_after_run_) {
         close();
     }
-    emit Run_Ended();
+    emit Run_Over();
 }
 
 void frm_RS232::Port_Lost() {
     // During a run the link step meets the loss itself and the run ends first.
-    if (!sequence_.Running()) {
+    if (!session_.Running()) {
         Set_Port_Closed_State();
     }
 }
 
 void frm_RS232::Close_After_Run() {
     close_after_run_ = true;
-    link_.Request_Abort();
+    session_.Link().Request_Abort();
 }
 
 void frm_RS232::closeEvent(QCloseEvent* event) {
     // The run is still on the stack inside a yield: end it first and leave once it has unwound.
-    if (sequence_.Running()) {
+    if (session_.Running()) {
         Close_After_Run();
         event->ignore();
         return;
     }
     if (port_.PortOpen()) {
-        port_.Set_PortOpen(false);
+        port_.Close();
     }
     unloaded_ = true;
-    relay_.Set_Target(nullptr);
+    session_.Remove_Listener(*this);
+    session_.Remove_Listener(traffic_);
     event->accept();
 }
 
 int frm_RS232::View_Position(std::size_t text_position) const {
-    const auto end = log_.begin() + static_cast<std::ptrdiff_t>(text_position);
-    return int(text_position) - int(std::count(log_.begin(), end, '\r'));
+    const std::string& log = traffic_.Text();
+    const auto end = log.begin() + static_cast<std::ptrdiff_t>(text_position);
+    return int(text_position) - int(std::count(log.begin(), end, '\r'));
 }
 
-void frm_RS232::Set_Log_Text(const std::string& text) {
-    // A reply line is appended to its request and keeps the request's colour.
-    const bool appended =
-        !log_.empty() && text.size() > log_.size() && text.compare(0, log_.size(), log_) == 0;
-    if (!appended) {
-        log_colours_.clear();
-    }
-    log_ = text;
-    View_Changed();
+void frm_RS232::Run_Started() {
+    cmd_Exit->setEnabled(false);
+    cmd_OFF->setEnabled(false);
 }
 
-void frm_RS232::Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) {
-    log_colours_.push_back({start, length, colour});
-    View_Changed();
+void frm_RS232::Run_Ended(const Run_Report&) {
+    cmd_Exit->setEnabled(true);
+    cmd_OFF->setEnabled(true);
 }
 
-std::string frm_RS232::Counter_Text(Counter which) {
-    return which == Counter::Sent ? sent_ : received_;
-}
-
-void frm_RS232::Set_Counter_Text(Counter which, const std::string& text) {
-    (which == Counter::Sent ? sent_ : received_) = text;
-    View_Changed();
-}
-
-void frm_RS232::Set_Progress(double value) {
-    write_complete_ = false;
-    progress_ = int(std::lround(std::clamp(value, 0.0, double(Progress_Maximum))));
-    View_Changed();
-}
-
-void frm_RS232::Attempt_Started(const Link_Attempt& attempt) {
+void frm_RS232::Request_Sent(const Link_Attempt& attempt, std::string_view) {
     status_ = Attempt_Status_Text(attempt);
     View_Changed();
 }
@@ -386,7 +359,7 @@ void frm_RS232::Attempt_Started(const Link_Attempt& attempt) {
 void frm_RS232::View_Changed() {
     // A run changes the view a few thousand times in well under a second; laying out and
     // painting every change would cost far more than the transfer itself.
-    if (!sequence_.Running()) {
+    if (!session_.Running()) {
         Refresh_View();
     } else if (!refresh_->isActive()) {
         refresh_->start(Refresh_Interval_Ms);
@@ -396,40 +369,34 @@ void frm_RS232::View_Changed() {
 void frm_RS232::Refresh_View() {
     refresh_->stop();
     Show_Log();
-    txt_Send_Packet->setText(Q(sent_));
-    txt_Received_Packet->setText(Q(received_));
-    pgb_RS232->setValue(progress_);
+    txt_Send_Packet->setText(Q(traffic_.Counter_Text(Traffic_Log::Counter::Sent)));
+    txt_Received_Packet->setText(Q(traffic_.Counter_Text(Traffic_Log::Counter::Received)));
+    pgb_RS232->setValue(std::clamp(traffic_.Progress(), 0, Progress_Maximum));
     pgb_RS232->setFormat(write_complete_ ? QStringLiteral("100%") : QStringLiteral("%p%"));
     lbl_Stato->setText(Q(status_));
 }
 
 void frm_RS232::Show_Log() {
-    if (shown_log_ == log_ && shown_colours_ == log_colours_.size()) {
+    const std::string& log = traffic_.Text();
+    const std::vector<Traffic_Log::Colour_Span>& colours = traffic_.Colours();
+    if (shown_log_ == log && shown_colours_ == colours.size()) {
         return;
     }
-    const std::string shown = Without_Carriage_Returns(log_);
+    const std::string shown = Without_Carriage_Returns(log);
     QTextCharFormat plain;
     plain.setForeground(rtb_RS232_SPY->palette().color(QPalette::Text));
     rtb_RS232_SPY->clear();
     QTextCursor cursor(rtb_RS232_SPY->document());
     cursor.insertText(QString::fromLatin1(shown.data(), qsizetype(shown.size())), plain);
-    for (const Colour_Range& range : log_colours_) {
-        const std::size_t first = std::min(range.Start, log_.size());
-        const std::size_t last = std::min(first + range.Length, log_.size());
+    for (const Traffic_Log::Colour_Span& range : colours) {
+        const std::size_t first = std::min(range.Start, log.size());
+        const std::size_t last = std::min(first + range.Length, log.size());
         cursor.setPosition(View_Position(first));
         cursor.setPosition(View_Position(last), QTextCursor::KeepAnchor);
         QTextCharFormat coloured;
         coloured.setForeground(Log_Colour(range.Colour));
         cursor.mergeCharFormat(coloured);
     }
-    shown_log_ = log_;
-    shown_colours_ = log_colours_.size();
-}
-
-void frm_RS232::Enable_Exit(bool enabled) {
-    cmd_Exit->setEnabled(enabled);
-}
-
-void frm_RS232::Enable_OFF(bool enabled) {
-    cmd_OFF->setEnabled(enabled);
+    shown_log_ = log;
+    shown_colours_ = colours.size();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Link_View_Relay.h"
 #include "Port_Choice.h"
-#include "Programming_Sequence.h"
 #include "Serial_Control.h"
+#include "Session_Events.h"
+#include "Traffic_Log.h"
+#include "Unit_Session.h"
 #include "Window_System.h"
-#include "mod_RS232.h"
 #include "mod_variabili.h"
 
 #include <QWidget>
@@ -24,20 +24,20 @@ class QPushButton;
 class QTextEdit;
 class QTimer;
 
-// The serial communication window. It drives the main window's serial control and link, and
-// shows what the link steps write: the traffic log, the packet counters and the progress bar.
-class frm_RS232 : public QWidget, public Sequence_View {
+// The serial communication window. It drives the main window's serial control and session, and
+// draws what the session reports: the traffic log, the packet counters, the progress bar and
+// the status line.
+class frm_RS232 : public QWidget, public Session_Events {
     Q_OBJECT
 
   public:
-    frm_RS232(Program_Data& data, Serial_Control& port, RS232_Link& link, Link_View_Relay& relay,
-              Window_System& ws);
+    frm_RS232(Program_Data& data, Serial_Control& port, Unit_Session& session, Window_System& ws);
     ~frm_RS232() override;
 
     // The load step: centres the window, scans the ports and starts in the port-closed state.
     void Form_Load();
 
-    bool Running() const { return sequence_.Running(); }
+    bool Running() const { return session_.Running(); }
     // The main window asks this when it goes during a run: the run is aborted and the window
     // closes once the run has unwound.
     void Close_After_Run();
@@ -45,22 +45,22 @@ class frm_RS232 : public QWidget, public Sequence_View {
     // The serial control reported that the open port went away.
     void Port_Lost();
 
-    std::string Log_Text() override { return log_; }
-    void Set_Log_Text(const std::string& text) override;
-    void Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) override;
-    std::string Counter_Text(Counter which) override;
-    void Set_Counter_Text(Counter which, const std::string& text) override;
-    void Set_Progress(double value) override;
-    void Attempt_Started(const Link_Attempt& attempt) override;
-    void Enable_Exit(bool enabled) override;
-    void Enable_OFF(bool enabled) override;
+    // What the traffic log and the counters hold.
+    const std::string& Log_Text() const { return traffic_.Text(); }
+    std::string Counter_Text(Traffic_Log::Counter which) const {
+        return traffic_.Counter_Text(which);
+    }
+
+    void Run_Started() override;
+    void Run_Ended(const Run_Report& report) override;
+    void Request_Sent(const Link_Attempt& attempt, std::string_view frame) override;
 
     // Shows the log, the counters and the progress as they stand now. During a run the view is
     // brought up to date at most every Refresh_Interval_Ms; outside a run at once.
     void Refresh_View();
 
   signals:
-    void Run_Ended();
+    void Run_Over();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,22 +97,11 @@ class frm_RS232 : public QWidget, public Sequence_View {
 
     Program_Data& data_;
     Serial_Control& port_;
-    RS232_Link& link_;
-    Link_View_Relay& relay_;
+    Unit_Session& session_;
     Window_System& ws_;
-    Programming_Sequence sequence_;
 
-    // What the link wrote; the controls show it at the next refresh.
-    struct Colour_Range {
-        std::size_t Start;
-        std::size_t Length;
-        std::uint32_t Colour;
-    };
-    std::string log_;
-    std::vector<Colour_Range> log_colours_;
-    std::string sent_ = "0";
-    std::string received_ = "0";
-    int progress_ = 0;
+    // What the link did; the controls show it at the next refresh.
+    Traffic_Log traffic_;
     QTimer* refresh_ = nullptr;
     std::string shown_log_;
     std::size_t shown_colours_ = 0;

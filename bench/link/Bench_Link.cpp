@@ -6,9 +6,11 @@
 //     8N1 line, against the line time of every byte of requests and replies.
 //  3. CPU used by an unanswered 3-second wait, against its wall time.
 #include "Child_Process.h"
+#include "Port_Choice.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
+#include "Traffic_Log.h"
 #include "mod_RS232.h"
 
 #include <QCoreApplication>
@@ -31,30 +33,16 @@ namespace {
 const std::string Sim = MODULE_SIM_PATH;
 constexpr double Line_Bytes_Per_Second = 115200.0 / 10;
 
-class Quiet_View : public Link_View {
-  public:
-    std::string Log_Text() override { return log_; }
-    void Set_Log_Text(const std::string& text) override { log_ = text; }
-    void Set_Log_Colour(std::size_t, std::size_t, std::uint32_t) override {}
-    std::string Counter_Text(Counter which) override { return counters_[int(which)]; }
-    void Set_Counter_Text(Counter which, const std::string& text) override {
-        counters_[int(which)] = text;
-    }
-    void Set_Progress(double) override {}
-
-  private:
-    std::string log_;
-    std::string counters_[2] = {"0", "0"};
-};
-
 // One unit, the project's link to it, and the run's figures.
 struct Project_Link {
     explicit Project_Link(const std::vector<std::string>& sim_options)
         : unit(Sim, With_Pty(sim_options)), ws(std::cerr), data(Vantrel_Program()),
           link(data, port, ws, clock, view) {
-        port.Set_Port_Device(unit.First_Line(5s));
-        if (!port.Set_PortOpen(true) || !port.Set_Settings(Line_Settings)) {
-            std::cerr << "cannot open the simulated unit: " << port.Last_Error() << "\n";
+        Port_Entry device;
+        device.Device = unit.First_Line(5s);
+        if (const Port_Open_Failure failure = port.Open(device, Link_Line_Settings());
+            failure.Failed()) {
+            std::cerr << "cannot open the simulated unit: " << failure.Reason << "\n";
             std::exit(1);
         }
     }
@@ -67,7 +55,7 @@ struct Project_Link {
     Qt_Serial_Control port;
     Qt_Console_Window_System ws;
     Steady_Clock clock;
-    Quiet_View view;
+    Traffic_Log view;
     Program_Data data;
     RS232_Link link;
 };

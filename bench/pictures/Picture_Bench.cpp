@@ -2,12 +2,12 @@
 // vantrel-cli, and (when it is installed) through ImageMagick's convert with the same geometry
 // and dithering, runs interleaved; prints the medians and the ratio vantrel-cli / ImageMagick.
 // Then the conversion dialog's refresh for one option change on the decoded source.
+#include "Convert_Dialog.h"
 #include "Fake_Window_System.h"
 #include "Mono_Bitmap_File.h"
 #include "Picture_Tone.h"
 #include "Qt_Picture_File.h"
 #include "Temp_Folder.h"
-#include "frm_Converti.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     No_Picture_Boxes boxes;
     Program_Data data(Vantrel_Program());
     Conversion_Memory memory;
-    frm_Converti window(data, ws, dialog, boxes, memory);
+    Convert_Dialog window(data, ws, dialog, boxes, memory);
     window.show();
     if (!window.Load_Source(jpeg.toStdString())) {
         std::fprintf(stderr, "the dialog did not take the source\n");

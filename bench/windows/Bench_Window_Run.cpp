@@ -58,7 +58,7 @@ double Window_Run_Seconds() {
     QTest::mouseClick(serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232")),
                       Qt::LeftButton);
     const Seconds took = std::chrono::steady_clock::now() - start;
-    if (serial->Counter_Text(Link_View::Counter::Sent) != "514") {
+    if (serial->Counter_Text(Traffic_Log::Counter::Sent) != "514") {
         std::cerr << "the window's run did not complete\n";
         std::exit(1);
     }

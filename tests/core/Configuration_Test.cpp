@@ -1,4 +1,5 @@
 #include "Configuration_Load.h"
+#include "Configuration_Messages.h"
 #include "Fake_Window_System.h"
 #include "Start_Up.h"
 #include "Test_Bitmap.h"

@@ -33,11 +33,11 @@ std::vector<std::uint8_t> Lit_Where_Black(const Grey_Picture& picture) {
     return lit;
 }
 
-double Lit_Share(const Mono_Picture& picture) {
+double Lit_Share(const Lit_Picture& picture) {
     return std::count(picture.Lit.begin(), picture.Lit.end(), 1) / double(picture.Lit.size());
 }
 
-Mono_Picture Flat(float grey, Dither_Method dither, bool invert) {
+Lit_Picture Flat(float grey, Dither_Method dither, bool invert) {
     return Apply_Tone(Grey_Picture(240, 128, grey), {Scale_Mode::Fit, 128, dither, invert});
 }
 
@@ -92,7 +92,7 @@ TEST(Pictures, Threshold_Lights_Below_N_And_Invert_At_Or_Above) {
                 std::uint8_t(n - 1), std::uint8_t(n - 1), std::uint8_t(n - 1), 255,
                 std::uint8_t(n),     std::uint8_t(n),     std::uint8_t(n),     255};
             const Grey_Picture grey = Flatten_On_White({rgba, 2, 1, 8});
-            const Mono_Picture mono =
+            const Lit_Picture mono =
                 Apply_Tone(grey, {Scale_Mode::Fit, n, Dither_Method::None, invert});
             EXPECT_EQ(mono.Lit, (std::vector<std::uint8_t>{!invert, invert})) << n << invert;
         }
@@ -152,7 +152,7 @@ TEST(Pictures, Black_And_White_At_Display_Size_Is_Kept_By_Every_Method) {
 
 TEST(Pictures, Bitmap_File_Is_The_Standard_Form_The_Choice_Accepts) {
     Test_Bitmap picture = Test_Bitmap::Random(240, 128, 9);
-    Mono_Picture mono(240, 128);
+    Lit_Picture mono(240, 128);
     for (std::size_t i = 0; i < picture.Index.size(); ++i) {
         mono.Lit[i] = !picture.Index[i];
     }
@@ -165,7 +165,7 @@ TEST(Pictures, Bitmap_File_Is_The_Standard_Form_The_Choice_Accepts) {
     for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
         for (const Model_Descriptor& model : program->Models) {
             const std::string path = folder / (model.Code + ".bmp");
-            Write_File(path, Mono_Bitmap_Bytes(Mono_Picture(model.Width, model.Height)));
+            Write_File(path, Mono_Bitmap_Bytes(Lit_Picture(model.Width, model.Height)));
             std::string reason;
             EXPECT_TRUE(Check_Bitmap(path, model.Width, model.Height, reason))
                 << model.Code << ": " << reason;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <unistd.h>
 
@@ -21,12 +23,12 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
     Temp_Folder folder("production_log");
     // The device holds a quote, a comma and a line feed; the serial number a quote alone.
     Unit_Record record{
-        "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Unit_Outcome::Write_Failed, 7, 2, 9.0184,
+        "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Run_Outcome::Write_Failed, 7, 2, 9.0184,
         "ab12",       "2024-05-17T09:41:07Z"};
     std::string error;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
     record.Serial.reset();
-    record.Outcome = Unit_Outcome::Written;
+    record.Outcome = Run_Outcome::Written;
     ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
     EXPECT_EQ(
         Read_File(folder / "log.csv"),
@@ -35,18 +37,18 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
         "7,2,9.018,ab12\n"
         "2024-05-17T09:41:07Z,\"serial=A,B\",\"/dev/a\"\"b,c\nd\",,written,0,7,2,9.018,ab12\n");
     EXPECT_EQ(Json_Record(record),
-              "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\u000ad\",\"serial\":null,"
+              "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\nd\",\"serial\":null,"
               "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
     EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
     const struct {
-        Unit_Outcome Outcome;
+        Run_Outcome Outcome;
         std::string Name, Exit;
-    } outcomes[] = {{Unit_Outcome::Written, "written", "0"},
-                    {Unit_Outcome::Not_Found, "not_found", "3"},
-                    {Unit_Outcome::Write_Failed, "write_failed", "4"},
-                    {Unit_Outcome::Stopped, "stopped", "5"},
-                    {Unit_Outcome::Reset_Not_Acknowledged, "reset_not_acknowledged", "6"}};
+    } outcomes[] = {{Run_Outcome::Written, "written", "0"},
+                    {Run_Outcome::Module_Not_Found, "not_found", "3"},
+                    {Run_Outcome::Write_Failed, "write_failed", "4"},
+                    {Run_Outcome::Stopped, "stopped", "5"},
+                    {Run_Outcome::Reset_Not_Acknowledged, "reset_not_acknowledged", "6"}};
     for (const auto& o : outcomes) {
         record.Outcome = o.Outcome;
         EXPECT_NE(Csv_Record(record).find(",," + o.Name + "," + o.Exit + ",7,"), std::string::npos)
@@ -58,18 +60,70 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
     }
 }
 
+TEST(Production, RecordsKeepTheDecimalPointUnderADecimalComma) {
+    // The command line runs in the system's locale; one that writes a decimal comma is made here.
+    Temp_Folder folder("comma_locale");
+    Write_File(folder / "comma.def",
+               std::string("LC_NUMERIC\ndecimal_point \",\"\n"
+                           "thousands_sep \".\"\ngrouping 3\nEND LC_NUMERIC\n"));
+    const std::string make =
+        "localedef -c -i '" + folder / "comma.def" + "' '" + folder / "comma" + "' >/dev/null 2>&1";
+    ASSERT_NE(std::system(make.c_str()), -1);
+    setenv("LOCPATH", folder.Path().c_str(), 1);
+    if (!std::setlocale(LC_NUMERIC, "comma")) {
+        GTEST_SKIP() << "localedef made no locale here";
+    }
+    const Unit_Record record{"p", "d", {}, Run_Outcome::Written, 1, 0, 9.0184, "ab", "t"};
+    const std::string csv = Csv_Record(record);
+    const std::string json = Json_Record(record);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(csv, "t,p,d,,written,0,1,0,9.018,ab");
+    EXPECT_NE(json.find(",\"seconds\":9.018,"), std::string::npos) << json;
+}
+
+TEST(Production, JsonRecordReplacesWhatIsNotUtf8) {
+    // Each sequence that cannot be completed becomes one U+FFFD; the byte that cut it short is
+    // read again on its own.
+    const std::string R = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> table[] = {
+        {"\x80", R},                         // continuation byte alone
+        {"A\xBFZ", "A" + R + "Z"},           // ... between characters
+        {"A\xC3", "A" + R},                  // two-byte sequence cut at the end
+        {"A\xE2\x82", "A" + R},              // three-byte
+        {"A\xF0\x9F\x98", "A" + R},          // four-byte
+        {"\xE2\x82Z", R + "Z"},              // cut by an ASCII character
+        {"\xC3\xC3\xA8", R + "\xC3\xA8"},    // cut by the lead of a whole one
+        {"\xC0\xAF", R + R},                 // overlong '/'
+        {"\xE0\x80\xAF", R + R + R},         // overlong '/', three bytes
+        {"\xED\xA0\x80", R + R + R},         // a surrogate
+        {"\xF4\x90\x80\x80", R + R + R + R}, // past U+10FFFF
+        {"\xFF", R},
+        {"\xC3\xA8\xE2\x82\xAC\xF0\x9F\x98\x80",
+         "\xC3\xA8\xE2\x82\xAC\xF0\x9F\x98\x80"}, // è€😀 kept
+    };
+    for (const auto& [bytes, text] : table) {
+        const Unit_Record record{"p", bytes, bytes, Run_Outcome::Written, 1, 0, 12.3, "ab", "t"};
+        EXPECT_EQ(Json_Record(record), "{\"port\":\"p\",\"device\":\"" + text + "\",\"serial\":\"" +
+                                           text +
+                                           "\",\"outcome\":\"written\",\"exit_code\":0,"
+                                           "\"blocks\":1,\"retries\":0,\"seconds\":12.3,"
+                                           "\"image_sha256\":\"ab\",\"finished\":\"t\"}")
+            << ::testing::PrintToString(bytes);
+    }
+}
+
 namespace {
 
 // Ends at once with `outcome`, or, with Wait_For_Stop, only when stopped.
 class Fake_Job : public Unit_Job {
   public:
-    Fake_Job(Unit_Outcome outcome, bool wait_for_stop)
+    Fake_Job(Run_Outcome outcome, bool wait_for_stop)
         : outcome_(outcome), wait_for_stop_(wait_for_stop) {}
     Unit_Result Run(Unit_Reporter& reporter) override {
         reporter.Report({0, Unit_Event::Kind::Phase, Unit_Phase::Writing, 3, 1, "", {}});
         std::unique_lock lock(mutex_);
         stopped_.wait(lock, [this] { return stop_ || !wait_for_stop_; });
-        return {stop_ ? Unit_Outcome::Stopped : outcome_, 3, 1, 0};
+        return {stop_ ? Run_Outcome::Stopped : outcome_, 3, 1, 0};
     }
     void Stop() override {
         const std::lock_guard lock(mutex_);
@@ -78,7 +132,7 @@ class Fake_Job : public Unit_Job {
     }
 
   private:
-    Unit_Outcome outcome_;
+    Run_Outcome outcome_;
     bool wait_for_stop_;
     std::mutex mutex_;
     std::condition_variable stopped_;
@@ -91,9 +145,9 @@ TEST(Production, InterruptStopsEveryUnitStillRunning) {
     int interrupt[2];
     ASSERT_EQ(pipe(interrupt), 0);
     std::vector<std::unique_ptr<Unit_Job>> jobs;
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Write_Failed, false));
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
-    jobs.push_back(std::make_unique<Fake_Job>(Unit_Outcome::Written, true));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Write_Failed, false));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Written, true));
+    jobs.push_back(std::make_unique<Fake_Job>(Run_Outcome::Written, true));
     std::vector<std::size_t> ended;
     const auto results = Run_Units(jobs, interrupt[0], [&](const Unit_Event& event) {
         if (event.What == Unit_Event::Kind::Ended) {
@@ -107,8 +161,8 @@ TEST(Production, InterruptStopsEveryUnitStillRunning) {
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(ended.front(), 0u);
     EXPECT_EQ(ended.size(), 3u);
-    EXPECT_EQ(results[0].Outcome, Unit_Outcome::Write_Failed);
-    EXPECT_EQ(results[1].Outcome, Unit_Outcome::Stopped);
-    EXPECT_EQ(results[2].Outcome, Unit_Outcome::Stopped);
+    EXPECT_EQ(results[0].Outcome, Run_Outcome::Write_Failed);
+    EXPECT_EQ(results[1].Outcome, Run_Outcome::Stopped);
+    EXPECT_EQ(results[2].Outcome, Run_Outcome::Stopped);
     EXPECT_EQ(results[2].Blocks, 3);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "Serial_Control.h"
 
 #include <algorithm>
@@ -34,17 +34,17 @@ class Scripted_Serial_Control : public Serial_Control {
     std::vector<std::string> Frames;
     Responder_Function Responder;
     std::deque<std::string> Pending;
-    bool Open = false;
+    bool Is_Open = false;
     std::set<int> Ports{1, 2};
     std::set<int> Busy;                // listed, but in use by another program
     bool Numbered_In_Order = false;    // listed as 1, 2, ... in order, as Linux ports are
     bool Refuse_Settings = false;      // the port takes no line settings
     std::vector<int> Opened;           // port numbers, one per successful opening
-    std::vector<std::string> Settings; // every setting applied, marked when the port was closed
+    std::vector<std::string> Settings; // the settings of every successful opening
 
     // Raises one receive event with the next pending burst; false when nothing is pending.
     bool Deliver_Next() {
-        if (Pending.empty() || !Open) {
+        if (Pending.empty() || !Is_Open) {
             return false;
         }
         waiting_ += Pending.front();
@@ -55,7 +55,7 @@ class Scripted_Serial_Control : public Serial_Control {
 
     // The adapter is pulled: the port closes itself and reports it.
     void Lose_Port() {
-        Open = false;
+        Is_Open = false;
         Pending.clear();
         Raise(comEventPortLost);
     }
@@ -75,36 +75,26 @@ class Scripted_Serial_Control : public Serial_Control {
         }
         return ports;
     }
-    void Set_CommPort(std::int16_t port) override {
-        port_ = port;
-        device_.clear();
-    }
-    std::int16_t CommPort() const override { return port_; }
-    void Set_Port_Device(const std::string& device) override { device_ = device; }
-    bool Set_PortOpen(bool open) override {
-        if (open && !Open) {
-            const auto listed = std::find_if(Ports.begin(), Ports.end(),
-                                             [this](int n) { return Device_Of(n) == device_; });
-            if (listed == Ports.end() || Busy.count(*listed)) {
-                failure_ = listed == Ports.end() ? Port_Failure::Not_Found : Port_Failure::In_Use;
-                return false;
-            }
-            Opened.push_back(*listed);
+    Port_Open_Failure Open(const Port_Entry& port, const Line_Settings& settings) override {
+        Close();
+        const auto listed = std::find_if(Ports.begin(), Ports.end(),
+                                         [&port](int n) { return Device_Of(n) == port.Device; });
+        if (listed == Ports.end()) {
+            return {Port_Failure::Not_Found, port.Device + ": does not exist"};
         }
-        Open = open;
-        return true;
-    }
-    bool PortOpen() const override { return Open; }
-    Port_Failure Last_Failure() const override { return failure_; }
-    std::string Last_Error() const override { return "port cannot be opened"; }
-    bool Set_Settings(const std::string& settings) override {
+        if (Busy.count(*listed)) {
+            return {Port_Failure::In_Use, port.Device + ": in use by another program"};
+        }
         if (Refuse_Settings) {
-            failure_ = Port_Failure::Settings_Refused;
-            return false;
+            return {Port_Failure::Settings_Refused, "settings refused"};
         }
-        Settings.push_back(Open ? settings : "closed: " + settings);
-        return true;
+        Opened.push_back(*listed);
+        Settings.push_back(Settings_Text(settings));
+        Is_Open = true;
+        return {};
     }
+    void Close() override { Is_Open = false; }
+    bool PortOpen() const override { return Is_Open; }
 
     void Output(const std::string& bytes) override {
         Frames.push_back(bytes);
@@ -134,9 +124,6 @@ class Scripted_Serial_Control : public Serial_Control {
         }
     }
 
-    std::int16_t port_ = 1;
-    std::string device_;
-    Port_Failure failure_ = Port_Failure::None;
     std::int16_t event_ = 0;
     std::string waiting_;
     std::function<void()> handler_;

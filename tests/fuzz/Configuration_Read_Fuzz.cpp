@@ -1,5 +1,6 @@
 #include "Configuration.h"
 #include "Configuration_Load.h"
+#include "Configuration_Messages.h"
 #include "Fake_Window_System.h"
 #include "Fuzz_Input_File.h"
 #include "Model_Descriptor.h"

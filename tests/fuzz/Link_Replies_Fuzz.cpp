@@ -69,7 +69,7 @@ class Unit_Script {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     Program_Data data{Vantrel_Program()};
     Scripted_Serial_Control port;
-    port.Open = true;
+    port.Is_Open = true;
     Fake_Window_System ws;
     Manual_Clock clock;
     Recording_View view;

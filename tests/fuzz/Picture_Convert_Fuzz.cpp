@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     const int width = source.Width;
     const int height = source.Height;
-    const Mono_Picture shown = Convert_Picture(source, display[0], display[1], options);
+    const Lit_Picture shown = Convert_Picture(source, display[0], display[1], options);
     if (shown.Width != display[0] || shown.Height != display[1] ||
         shown.Lit.size() != std::size_t(display[0]) * display[1]) {
         Fuzz_Fail("a conversion does not have the display's size");

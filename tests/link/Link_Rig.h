@@ -19,7 +19,7 @@
 // Yield_Cap), as a blocking yield would.
 struct Link_Rig {
     Link_Rig() {
-        port.Open = true;
+        port.Is_Open = true;
         ws.On_Yield = [this](std::uint32_t wait) {
             wait = std::min(wait, Yield_Cap);
             if (Hook) {

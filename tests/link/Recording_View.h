@@ -1,39 +1,49 @@
 #pragma once
 
-#include "Programming_Sequence.h"
+#include "Traffic_Log.h"
 
 #include <string>
 #include <tuple>
 #include <vector>
 
-// The serial window as the link and the sequence see it, keeping what they wrote.
-class Recording_View : public Sequence_View {
+// The serial window as the session's events draw it, keeping what they showed.
+class Recording_View : public Traffic_Log {
   public:
     using Colouring = std::tuple<std::size_t, std::size_t, std::uint32_t>; // start, length, colour
 
+    Recording_View() {
+        Set_Listener([this](Change what) {
+            if (what == Change::Log) {
+                Log = Text();
+                Colours.clear();
+                if (!Last_Line().empty()) {
+                    const Colour_Span& span = Traffic_Log::Colours().back();
+                    Colours.emplace_back(span.Start, span.Length, span.Colour);
+                }
+            }
+            Sent = Counter_Text(Counter::Sent);
+            Received = Counter_Text(Counter::Received);
+        });
+    }
+
     std::string Log;
-    std::vector<Colouring> Colours; // since the log text was last replaced
+    std::vector<Colouring> Colours; // of the line the log's last change added
     std::string Sent, Received;     // the two counters
-    std::vector<bool> Exit_History;
+    std::vector<bool> Exit_History; // cmd_Exit enabled, as runs start and end
     std::vector<Link_Attempt> Attempts;
     bool OFF_Enabled = true;
 
-    std::string Log_Text() override { return Log; }
-    void Set_Log_Text(const std::string& text) override {
-        Log = text;
-        Colours.clear();
+    void Request_Sent(const Link_Attempt& attempt, std::string_view frame) override {
+        Attempts.push_back(attempt);
+        Traffic_Log::Request_Sent(attempt, frame);
     }
-    void Set_Log_Colour(std::size_t start, std::size_t length, std::uint32_t colour) override {
-        Colours.emplace_back(start, length, colour);
+    void Run_Started() override {
+        Exit_History.push_back(false);
+        OFF_Enabled = false;
+        Traffic_Log::Run_Started();
     }
-    std::string Counter_Text(Counter which) override {
-        return which == Counter::Sent ? Sent : Received;
+    void Run_Ended(const Run_Report&) override {
+        Exit_History.push_back(true);
+        OFF_Enabled = true;
     }
-    void Set_Counter_Text(Counter which, const std::string& text) override {
-        (which == Counter::Sent ? Sent : Received) = text;
-    }
-    void Set_Progress(double) override {}
-    void Attempt_Started(const Link_Attempt& attempt) override { Attempts.push_back(attempt); }
-    void Enable_Exit(bool enabled) override { Exit_History.push_back(enabled); }
-    void Enable_OFF(bool enabled) override { OFF_Enabled = enabled; }
 };

@@ -1,5 +1,5 @@
 #include "Child_Process.h"
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 
@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 namespace {
+
+const Line_Settings Link_Line{115200, Parity::None, 8, 1};
 
 // Yields to the event loop, as the link does, until `done` or three seconds.
 bool Wait_For(const std::function<bool()>& done) {
@@ -29,13 +31,14 @@ struct Pty_Line {
     Pty_Line(Qt_Serial_Control& control, int master_flags) {
         if (Master >= 0 && ::grantpt(Master) == 0 && ::unlockpt(Master) == 0) {
             ::fcntl(Master, F_SETFL, master_flags);
-            control.Set_Port_Device(::ptsname(Master));
-            Opened = control.Set_PortOpen(true);
+            Port_Entry line;
+            line.Device = ::ptsname(Master);
+            Failure = control.Open(line, Link_Line);
         }
     }
     ~Pty_Line() { ::close(Master); }
     const int Master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    bool Opened = false;
+    Port_Open_Failure Failure{Port_Failure::Other, "no pseudo-terminal"};
 };
 
 } // namespace
@@ -47,7 +50,7 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
     int lost = 0;
     control.Set_OnComm([&] { lost += control.CommEvent() == comEventPortLost; });
     const Pty_Line pty(control, O_NONBLOCK);
-    ASSERT_TRUE(pty.Opened) << control.Last_Error();
+    ASSERT_FALSE(pty.Failure.Failed()) << pty.Failure.Reason;
     const int master = pty.Master;
 
     std::string sent;
@@ -65,9 +68,9 @@ TEST(Qt_Serial_Control, A_Full_Line_Is_Not_A_Lost_Port) {
         return line.size() >= sent.size();
     }));
     EXPECT_TRUE(line == sent) << line.size() << " of " << sent.size() << " bytes";
-    EXPECT_TRUE(control.PortOpen()) << control.Last_Error();
+    EXPECT_TRUE(control.PortOpen());
     EXPECT_EQ(lost, 0);
-    control.Set_PortOpen(false);
+    control.Close();
 }
 
 // What waits on the line when a run starts, read by the control already or still with the
@@ -77,7 +80,7 @@ TEST(Qt_Serial_Control, Discards_Input_Waiting_In_Its_Buffer_And_The_System_s) {
     int received = 0;
     control.Set_OnComm([&] { received += control.CommEvent() == comEvReceive; });
     const Pty_Line pty(control, 0);
-    ASSERT_TRUE(pty.Opened) << control.Last_Error();
+    ASSERT_FALSE(pty.Failure.Failed()) << pty.Failure.Reason;
     const int master = pty.Master;
     ASSERT_EQ(::write(master, "\x87\x04\x41", 3), 3);
     EXPECT_TRUE(Wait_For([&] { return received > 0; }));
@@ -95,50 +98,44 @@ TEST(Qt_Serial_Control, Discards_Input_Waiting_In_Its_Buffer_And_The_System_s) {
         return after.size() >= 3;
     }));
     EXPECT_EQ(after, Bytes("04 00 FB"));
-    control.Set_PortOpen(false);
+    control.Close();
 }
 
-// A number alone names whatever device holds it when the port opens: it opens nothing, and the
-// device bound to the entry is opened even when another unit holds its number now.
-TEST(Qt_Serial_Control, Opens_The_Bound_Device_Refuses_Odd_Settings_And_Says_Why) {
+// A number alone names whatever device holds it when the port opens: the device of the entry is
+// opened even when another unit holds its number now, and an entry without a device opens nothing.
+TEST(Qt_Serial_Control, Opens_The_Entry_s_Device_At_Its_Settings_Or_Says_Why_Not) {
     Simulated_Unit sim({});
     Simulated_Unit other({});
     Qt_Serial_Control control;
     std::string received;
     control.Set_OnComm([&] { received += control.Input(); });
-    std::int16_t number = 0;
+    Port_Entry entry;
     for (const Port_Entry& port : control.Available_Ports()) {
-        number = port.Device == other.Device ? std::int16_t(port.Number) : number;
+        entry.Number = port.Device == other.Device ? port.Number : entry.Number;
     }
-    ASSERT_GT(number, 0);
-    control.Set_Port_Device(sim.Device);
-    control.Set_CommPort(number);
-    EXPECT_FALSE(control.Set_PortOpen(true));
-    EXPECT_EQ(control.Last_Failure(), Port_Failure::Not_Found);
-    control.Set_Port_Device(sim.Device);
-    ASSERT_TRUE(control.Set_PortOpen(true)) << control.Last_Error();
+    ASSERT_GT(entry.Number, 0);
+    EXPECT_EQ(control.Open(entry, Link_Line).Cause, Port_Failure::Not_Found);
+    entry.Device = sim.Device;
+    // A pseudo-terminal carries 8 data bits only; the other fields are set all the same.
+    const Port_Open_Failure other_line = control.Open(entry, {9600, Parity::None, 8, 2});
+    EXPECT_FALSE(other_line.Failed()) << other_line.Reason;
     EXPECT_EQ(control.Device(), sim.Device);
-
-    // A pseudo-terminal carries 8 data bits only; the other fields are checked all the same.
-    EXPECT_TRUE(control.Set_Settings("9600,N,8,2")) << control.Last_Error();
-    for (const char* odd : {"115200,x,8,1", "115200,n,9,1", "115200,n,4,1", "115200,n,8,3",
-                            "115200,n,8,1.5", "fast,n,8,1", "-9600,n,8,1", "115200,n,8", ""}) {
-        EXPECT_FALSE(control.Set_Settings(odd)) << odd;
-        EXPECT_EQ(control.Last_Failure(), Port_Failure::Settings_Refused) << odd;
-        EXPECT_NE(control.Last_Error().find("settings"), std::string::npos) << odd;
-    }
-    ASSERT_TRUE(control.Set_Settings("115200,n,8,1"));
+    // Settings the device refuses leave it closed, free for the next opening.
+    const Port_Open_Failure refused = control.Open(entry, {0, Parity::None, 8, 1});
+    EXPECT_EQ(refused.Cause, Port_Failure::Settings_Refused);
+    EXPECT_EQ(refused.Reason.rfind("settings \"0,n,8,1\": ", 0), 0u) << refused.Reason;
+    EXPECT_FALSE(control.PortOpen());
+    ASSERT_FALSE(control.Open(entry, Link_Line).Failed());
     control.Output(Bytes("87 00 78"));
     EXPECT_TRUE(Wait_For([&] { return received.size() >= 7; }));
     EXPECT_EQ(received.substr(0, 1), Bytes("87"));
 
     Qt_Serial_Control second;
-    second.Set_Port_Device(sim.Device);
-    EXPECT_FALSE(second.Set_PortOpen(true));
-    EXPECT_EQ(second.Last_Failure(), Port_Failure::In_Use);
-    EXPECT_EQ(second.Last_Error(), sim.Device + ": in use by another program");
-    second.Set_Port_Device("/dev/no-such-serial-port");
-    EXPECT_FALSE(second.Set_PortOpen(true));
-    EXPECT_EQ(second.Last_Failure(), Port_Failure::Not_Found);
-    EXPECT_EQ(second.Last_Error(), "/dev/no-such-serial-port: does not exist");
+    const Port_Open_Failure in_use = second.Open(entry, Link_Line);
+    EXPECT_EQ(in_use.Cause, Port_Failure::In_Use);
+    EXPECT_EQ(in_use.Reason, sim.Device + ": in use by another program");
+    entry.Device = "/dev/no-such-serial-port";
+    const Port_Open_Failure missing = second.Open(entry, Link_Line);
+    EXPECT_EQ(missing.Cause, Port_Failure::Not_Found);
+    EXPECT_EQ(missing.Reason, "/dev/no-such-serial-port: does not exist");
 }

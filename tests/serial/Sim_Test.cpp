@@ -1,5 +1,5 @@
 #include "Child_Process.h"
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "Port_Registration.h"
 #include "Port_Registry.h"
 

@@ -131,7 +131,7 @@ int Run_Convert(const Cli_Arguments& args) {
         return Exit_Usage;
     }
     const Model_Descriptor& model = *request.Model;
-    const Mono_Picture picture =
+    const Lit_Picture picture =
         Convert_Picture(source.Luma, model.Width, model.Height, request.Options);
     if (const File_Failure failure = Write_File_Atomically(request.Out, Mono_Bitmap_Bytes(picture));
         failure.Failed()) {

@@ -1,6 +1,7 @@
 #include "Cli_Options.h"
 
 #include "Atomic_File.h"
+#include "Configuration_Messages.h"
 #include "Start_Up.h"
 #include "mod_Funzioni_Varie.h"
 

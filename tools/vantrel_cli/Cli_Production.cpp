@@ -1,11 +1,9 @@
 #include "Cli_Production.h"
 
 #include "Cli_Commands.h"
-#include "Port_Choice.h"
 #include "Port_Registry.h"
-#include "Production_Job.h"
-#include "Production_Log.h"
 #include "Production_Status.h"
+#include "Qt_Unit_Job.h"
 
 #include <QCryptographicHash>
 
@@ -14,6 +12,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <iostream>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -48,40 +47,6 @@ class Interrupt_Watch {
     Interrupt_Watch& operator=(const Interrupt_Watch&) = delete;
     int Fd() const { return Interrupt_Pipe[0]; }
 };
-
-struct Round_Unit {
-    std::string Port; // as given
-    Port_Entry Entry;
-    std::string Failure; // why the port was not found; empty when it was
-};
-
-// The ports of one round, looked up in one listing, each device once.
-std::vector<Round_Unit> Round_Units(const Production_Options& options) {
-    const std::vector<Port_Entry> listed = List_Ports();
-    std::vector<Round_Unit> units;
-    auto add = [&units](Round_Unit unit) {
-        const bool twice = !unit.Entry.Device.empty() &&
-                           std::any_of(units.begin(), units.end(), [&unit](const Round_Unit& u) {
-                               return u.Entry.Device == unit.Entry.Device;
-                           });
-        if (!twice) {
-            units.push_back(std::move(unit));
-        }
-    };
-    for (const std::string& text : options.Ports) {
-        const Port_Choice choice = Choose_Port(text, listed);
-        add({text, choice.Port, choice.Status == Port_Choice_Status::Found ? "" : choice.Reason});
-    }
-    if (options.All) {
-        // Built-in ports are programmed only when named: they seldom hold a unit.
-        for (const Port_Entry& port : listed) {
-            if (port.Has_Usb_Ids || port.Simulated_Pid != 0) {
-                add({port.Device, port, ""});
-            }
-        }
-    }
-    return units;
-}
 
 std::string Sha256_Hex(const std::vector<std::uint8_t>& image) {
     const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
@@ -165,97 +130,57 @@ class Round_Display {
     std::size_t drawn_lines_ = 0;
 };
 
-class Station {
+// The station's rounds on stderr, its records on stdout.
+class Cli_Station_Output : public Station_Output {
   public:
-    Station(const Production_Options& options, const std::vector<std::uint8_t>& image)
-        : options_(options), image_(image), sha256_(Sha256_Hex(image)) {}
+    explicit Cli_Station_Output(const Production_Options& options) : options_(options) {}
 
-    // Programs the round's units; false when there is no reason for another round.
-    bool Run_Round() {
-        const std::vector<Round_Unit> units = Round_Units(options_);
-        ++totals_.Rounds;
-        if (units.empty()) {
-            std::cerr << "vantrel-cli: no USB serial adapter or simulated unit is listed\n";
-            totals_.Exit_Codes.push_back(Exit_Code(Unit_Outcome::Not_Found));
-            return false;
-        }
-        std::cerr << "Programming " << units.size() << (units.size() == 1 ? " unit" : " units")
-                  << ", image SHA-256 " << sha256_ << "\n";
-        std::vector<Unit_Record> records(units.size());
-        std::vector<std::unique_ptr<Unit_Job>> jobs;
-        std::vector<std::size_t> unit_of_job;
-        std::vector<std::string> ports;
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            records[i].Port = units[i].Port;
-            records[i].Device = units[i].Entry.Device;
-            if (!units[i].Entry.Serial_Number.empty()) {
-                records[i].Serial = units[i].Entry.Serial_Number;
-            }
-            records[i].Image_Sha256 = sha256_;
-            if (units[i].Failure.empty()) {
-                jobs.push_back(
-                    std::make_unique<Production_Job>(units[i].Entry, image_, options_.Oled));
-                unit_of_job.push_back(i);
-                ports.push_back(units[i].Port);
-            } else {
-                std::cerr << "vantrel-cli: " << units[i].Failure << "\n";
-                records[i].Outcome = Unit_Outcome::Not_Found;
-                End(records[i]);
-            }
-        }
-        bool stopped = false;
-        {
-            Round_Display display(ports, isatty(STDERR_FILENO) != 0);
-            const Interrupt_Watch interrupt;
-            Run_Units(jobs, interrupt.Fd(), [&](const Unit_Event& event) {
-                display.Show(event);
-                if (event.What == Unit_Event::Kind::Ended) {
-                    Unit_Record& record = records[unit_of_job[event.Unit]];
-                    record.Outcome = event.Result.Outcome;
-                    record.Blocks = event.Result.Blocks;
-                    record.Retries = event.Result.Retries;
-                    record.Seconds = event.Result.Seconds;
-                    stopped = stopped || record.Outcome == Unit_Outcome::Stopped;
-                    End(record);
-                }
-            });
-        }
-        std::cerr << Summary_Table(records);
-        if (totals_.Rounds > 1) {
-            std::cerr << "So far: " << totals_.Succeeded << " of " << totals_.Units
-                      << " units written in " << totals_.Rounds << " rounds\n";
-        }
-        return !stopped;
+    void No_Units() override {
+        std::cerr << "vantrel-cli: no USB serial adapter or simulated unit is listed\n";
     }
-
-    int Finish() {
-        if (options_.Json) {
-            std::cout << Json_Summary(totals_) << "\n" << std::flush;
-        }
-        const int status = Production_Exit_Status(totals_.Exit_Codes);
-        return status == Exit_Ok && log_failed_ ? Exit_Failed : status;
+    void Port_Refused(const std::string& reason) override {
+        std::cerr << "vantrel-cli: " << reason << "\n";
     }
-
-  private:
-    // Prints and logs the record of a unit that has ended, and counts it.
-    void End(Unit_Record& record) {
-        record.Finished = Utc_Now();
-        totals_.Add(record);
+    void Round_Started(std::size_t units, const std::string& image_sha256) override {
+        std::cerr << "Programming " << units << (units == 1 ? " unit" : " units")
+                  << ", image SHA-256 " << image_sha256 << "\n";
+    }
+    int Units_Starting(const std::vector<std::string>& ports) override {
+        display_ = std::make_unique<Round_Display>(ports, isatty(STDERR_FILENO) != 0);
+        interrupt_ = std::make_unique<Interrupt_Watch>();
+        return interrupt_->Fd();
+    }
+    void Unit_Changed(const Unit_Event& event) override { display_->Show(event); }
+    void Units_Ended() override {
+        interrupt_.reset();
+        display_.reset();
+    }
+    void Unit_Recorded(const Unit_Record& record) override {
         if (options_.Json) {
             std::cout << Json_Record(record) << "\n" << std::flush;
         }
-        std::string error;
-        if (!options_.Log.empty() && !Append_Csv_Record(options_.Log, record, error)) {
-            std::cerr << "vantrel-cli: log not written: " << error << "\n";
-            log_failed_ = true;
+    }
+    void Log_Failed(const std::string& error) override {
+        std::cerr << "vantrel-cli: log not written: " << error << "\n";
+    }
+    void Round_Ended(const std::vector<Unit_Record>& records,
+                     const Production_Totals& totals) override {
+        std::cerr << Summary_Table(records);
+        if (totals.Rounds > 1) {
+            std::cerr << "So far: " << totals.Succeeded << " of " << totals.Units
+                      << " units written in " << totals.Rounds << " rounds\n";
+        }
+    }
+    void Station_Ended(const Production_Totals& totals) override {
+        if (options_.Json) {
+            std::cout << Json_Summary(totals) << "\n" << std::flush;
         }
     }
 
+  private:
     const Production_Options& options_;
-    const std::vector<std::uint8_t>& image_;
-    std::string sha256_;
-    Production_Totals totals_;
-    bool log_failed_ = false;
+    std::unique_ptr<Round_Display> display_;
+    std::unique_ptr<Interrupt_Watch> interrupt_;
 };
 
 // Waits for the operator: Enter starts the next round, q or the end of the input quits.
@@ -272,8 +197,11 @@ bool Next_Round_Wanted() {
 } // namespace
 
 int Run_Production(const Production_Options& options, const std::vector<std::uint8_t>& image) {
-    Station station(options, image);
-    while (station.Run_Round() && options.Repeat && Next_Round_Wanted()) {
-    }
-    return station.Finish();
+    Cli_Station_Output output(options);
+    Station_Machine machine{
+        List_Ports, [&options](const Port_Entry& port, const std::vector<std::uint8_t>& image) {
+            return std::make_unique<Qt_Unit_Job>(port, image, options.Oled);
+        }};
+    Production_Station station(options, image, Sha256_Hex(image), std::move(machine), output);
+    return Run_Production_Rounds(station, options, Next_Round_Wanted);
 }

@@ -5,17 +5,15 @@
 #include "EEPROM_Image_File.h"
 #include "Port_Choice.h"
 #include "Port_Registry.h"
-#include "Programming_Sequence.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
 #include "Terminal_View.h"
+#include "Unit_Session.h"
 #include "mod_Compilatore.h"
-#include "mod_RS232.h"
 
 #include <QSocketNotifier>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iomanip>
@@ -129,16 +127,15 @@ extern "C" void On_Interrupt(int) {
 
 class Interrupt_Guard {
   public:
-    explicit Interrupt_Guard(RS232_Link& link, Program_Data& data) {
+    explicit Interrupt_Guard(Unit_Session& session) {
         if (pipe(Interrupt_Pipe) != 0) {
             return;
         }
         notifier_ = std::make_unique<QSocketNotifier>(Interrupt_Pipe[0], QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&link, &data] {
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&session] {
             char byte = 0;
             [[maybe_unused]] const auto got = read(Interrupt_Pipe[0], &byte, 1);
-            data.Stop_Request = true;
-            link.Request_Abort();
+            session.Abort();
         });
         std::signal(SIGINT, On_Interrupt);
         std::signal(SIGTERM, On_Interrupt);
@@ -161,54 +158,17 @@ class Interrupt_Guard {
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-int Exit_Status(Run_Outcome outcome) {
-    switch (outcome) {
-    case Run_Outcome::Written:
-        return Exit_Ok;
-    case Run_Outcome::Compile_Failed:
-        return Exit_Failed;
-    case Run_Outcome::Module_Not_Found:
-        return Exit_Module_Not_Found;
-    case Run_Outcome::Write_Failed:
-        return Exit_Write_Failed;
-    case Run_Outcome::Stopped:
-    case Run_Outcome::Busy:
-        return Exit_Stopped;
-    case Run_Outcome::Reset_Not_Acknowledged:
-        return Exit_Reset_Not_Acknowledged;
-    }
-    return Exit_Failed;
-}
-
-const char* Outcome_Text(Run_Outcome outcome) {
-    switch (outcome) {
-    case Run_Outcome::Written:
-        return "written and reset";
-    case Run_Outcome::Compile_Failed:
-        return "compile failed, nothing sent";
-    case Run_Outcome::Module_Not_Found:
-        return "unit not found, nothing written";
-    case Run_Outcome::Write_Failed:
-        return "write failed";
-    case Run_Outcome::Stopped:
-    case Run_Outcome::Busy:
-        return "stopped";
-    case Run_Outcome::Reset_Not_Acknowledged:
-        return "written, reset not acknowledged";
-    }
-    return "";
-}
-
-void Print_Summary(Run_Outcome outcome, const Link_Statistics& stats, double seconds) {
-    const int blocks = stats.Blocks_Written;
+void Print_Summary(const Run_Report& report) {
+    const int blocks = report.Blocks_Written;
+    const double seconds = report.Seconds;
     const double rate = seconds > 0 ? blocks * double(Block_Size) / seconds : 0.0;
-    std::cerr << std::fixed << std::setprecision(3) << Outcome_Text(outcome) << ": " << blocks
-              << " blocks, " << stats.Retries << " retries, " << seconds << " s, "
+    std::cerr << std::fixed << std::setprecision(3) << Outcome_Text(report.Outcome) << ": "
+              << blocks << " blocks, " << report.Retries << " retries, " << seconds << " s, "
               << std::setprecision(0) << rate << " bytes/s";
     // Worth a word only when the line or the unit misbehaved.
-    if (stats.Late_Replies > 0 || stats.Discarded_Bytes > 0) {
-        std::cerr << "; " << stats.Late_Replies << " late replies waited out, "
-                  << stats.Discarded_Bytes << " stray bytes discarded";
+    if (report.Late_Replies > 0 || report.Stray_Bytes > 0) {
+        std::cerr << "; " << report.Late_Replies << " late replies waited out, "
+                  << report.Stray_Bytes << " stray bytes discarded";
     }
     std::cerr << "\n";
 }
@@ -255,34 +215,24 @@ int Run_Program(const Cli_Arguments& args) {
         std::cerr << "vantrel-cli: " << Port_Text(choice.Port) << " has gone\n";
         return Exit_Module_Not_Found;
     }
-    if (!Open_Chosen_Port(port, choice.Port)) {
-        std::cerr << "vantrel-cli: cannot open the port: " << port.Last_Error() << "\n";
+    Steady_Clock clock;
+    Unit_Session session(data, port, ws, clock);
+    if (const Port_Open_Failure failure = session.Open_Port(choice.Port); failure.Failed()) {
+        std::cerr << "vantrel-cli: cannot open the port: " << failure.Reason << "\n";
         return Exit_Module_Not_Found;
     }
-
-    Steady_Clock clock;
     Terminal_View view(std::cerr, isatty(STDERR_FILENO) != 0, options.Verbose);
-    RS232_Link link(data, port, ws, clock, view);
-    Programming_Sequence sequence(data, link, ws, view);
-    if (!ready_image.empty()) {
-        sequence.Set_Compile_Step([&ready_image](Program_Data& d, Window_System&) {
-            d.EEPROM_Image = ready_image;
-            return true;
-        });
-    }
+    session.Add_Listener(view);
 
     std::cerr << "Programming the unit on " << Port_Text(choice.Port) << "\n";
-    const auto start = std::chrono::steady_clock::now();
-    Run_Outcome outcome;
+    Run_Report report;
     {
-        Interrupt_Guard interrupt(link, data);
-        outcome = sequence.Run();
+        Interrupt_Guard interrupt(session);
+        report = ready_image.empty() ? session.Compile_And_Run() : session.Run(ready_image);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     view.Finish_Progress();
-    port.Set_PortOpen(false);
+    session.Close_Port();
 
-    Print_Summary(outcome, link.Statistics(), seconds);
-    return Exit_Status(outcome);
+    Print_Summary(report);
+    return Exit_Code(report.Outcome);
 }

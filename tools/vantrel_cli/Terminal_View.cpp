@@ -18,53 +18,50 @@ constexpr int Plain_Report_Step = 128;
 Terminal_View::Terminal_View(std::ostream& out, bool is_terminal, bool verbose)
     : out_(out), is_terminal_(is_terminal), verbose_(verbose) {}
 
-void Terminal_View::Set_Log_Text(const std::string& text) {
-    if (verbose_) {
-        // The log either starts afresh with a request or has a reply appended to it.
-        const bool appended =
-            !log_.empty() && text.size() > log_.size() && text.compare(0, log_.size(), log_) == 0;
-        Print_Log(appended ? text.substr(log_.size()) : text);
-    }
-    log_ = text;
-}
-
-void Terminal_View::Print_Log(const std::string& lines) {
-    if (lines.empty()) {
-        return;
-    }
-    Finish_Progress();
-    out_ << Without_Carriage_Returns(lines) << std::flush;
-}
-
-std::string Terminal_View::Counter_Text(Counter which) {
-    return which == Counter::Sent ? sent_ : received_;
-}
-
-void Terminal_View::Set_Counter_Text(Counter which, const std::string& text) {
-    (which == Counter::Sent ? sent_ : received_) = text;
-}
-
-void Terminal_View::Set_Progress(double value) {
-    const int block = static_cast<int>(value);
-    // Detection zeroes the counters and the bar before its first request; the write's own
-    // progress starts after it.
-    if (sent_ == "0") {
+void Terminal_View::Step_Started(Link_Step step) {
+    Traffic_Log::Step_Started(step);
+    if (step == Link_Step::Find_Module) {
         Finish_Progress();
         out_ << "Looking for the unit" << std::endl;
+    }
+}
+
+void Terminal_View::Block_Started(std::size_t block, std::size_t blocks) {
+    Traffic_Log::Block_Started(block, blocks);
+    if (int(block) == progress_ && shown_) {
         return;
     }
-    if (block == progress_ && shown_) {
-        return;
-    }
-    progress_ = block;
+    progress_ = int(block);
     shown_ = true;
     Show_Progress(false);
 }
 
+void Terminal_View::Request_Sent(const Link_Attempt& attempt, std::string_view frame) {
+    Traffic_Log::Request_Sent(attempt, frame);
+    Print_Last_Line();
+}
+
+void Terminal_View::Reply_Heard(const Link_Attempt& attempt, std::string_view kept,
+                                std::size_t received) {
+    Traffic_Log::Reply_Heard(attempt, kept, received);
+    if (attempt.Step != Link_Step::Reset_PIC) {
+        Print_Last_Line();
+    }
+}
+
+void Terminal_View::Print_Last_Line() {
+    if (!verbose_ || Last_Line().empty()) {
+        return;
+    }
+    Finish_Progress();
+    out_ << Without_Carriage_Returns(Last_Line()) << std::flush;
+}
+
 void Terminal_View::Show_Progress(bool force) {
     const std::string line = "Writing EEPROM: block " + std::to_string(progress_) + "/" +
-                             std::to_string(Block_Count) + ", packets sent " + sent_ +
-                             ", received " + received_;
+                             std::to_string(Block_Count) + ", packets sent " +
+                             Counter_Text(Counter::Sent) + ", received " +
+                             Counter_Text(Counter::Received);
     if (is_terminal_ && !verbose_) {
         const auto now = std::chrono::steady_clock::now();
         if (!force && line_open_ && now - last_shown_ < Refresh_Interval) {

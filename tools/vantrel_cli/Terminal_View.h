@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Programming_Sequence.h"
+#include "Traffic_Log.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -8,35 +8,26 @@
 
 // The serial window's log, counters and progress bar, shown on a terminal: progress as one
 // updating line on a terminal (a few plain lines otherwise), the traffic log lines with --verbose.
-class Terminal_View : public Sequence_View {
+class Terminal_View : public Traffic_Log {
   public:
     Terminal_View(std::ostream& out, bool is_terminal, bool verbose);
 
-    std::string Log_Text() override { return log_; }
-    void Set_Log_Text(const std::string& text) override;
-    void Set_Log_Colour(std::size_t, std::size_t, std::uint32_t) override {}
-
-    std::string Counter_Text(Counter which) override;
-    void Set_Counter_Text(Counter which, const std::string& text) override;
-
-    void Set_Progress(double value) override;
-
-    void Enable_Exit(bool) override {}
-    void Enable_OFF(bool) override {}
+    void Step_Started(Link_Step step) override;
+    void Block_Started(std::size_t block, std::size_t blocks) override;
+    void Request_Sent(const Link_Attempt& attempt, std::string_view frame) override;
+    void Reply_Heard(const Link_Attempt& attempt, std::string_view kept,
+                     std::size_t received) override;
 
     // Ends the updating progress line, so that what follows starts on a line of its own.
     void Finish_Progress();
 
   private:
-    void Print_Log(const std::string& lines);
+    void Print_Last_Line();
     void Show_Progress(bool force);
 
     std::ostream& out_;
     bool is_terminal_;
     bool verbose_;
-    std::string log_;
-    std::string sent_ = "0";
-    std::string received_ = "0";
     int progress_ = 0;
     bool shown_ = false;
     bool line_open_ = false;

@@ -6,14 +6,14 @@
 // that no longer finds the chosen unit. Run by scripts/screenshots under a virtual X server,
 // started in Italian as the programs start.
 #include "Configuration.h"
+#include "Convert_Dialog.h"
 #include "File_Dialog.h"
 #include "Italian_Desktop.h"
 #include "Qt_File_Dialog.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Widgets_Window_System.h"
+#include "Restore_Default_Dialog.h"
 #include "Steady_Clock.h"
-#include "frm_Converti.h"
-#include "frm_Ripristina.h"
 #include "frm_Tessaro.h"
 
 #include <QAbstractItemView>
@@ -210,7 +210,7 @@ void Break_Things(Program& p, const QString& scratch) {
 
 // The restore question, preset as the 240x64 tab would.
 bool Save_Restore_Question(Program& p, const QString& folder) {
-    frm_Ripristina ask(p.data.Program, 2, 0, p.window.get());
+    Restore_Default_Dialog ask(p.data.Program, 2, 0, p.window.get());
     ask.show();
     const bool saved = Save(&ask, folder, QStringLiteral("vantrel_restore_default"));
     ask.close();
@@ -236,7 +236,7 @@ bool Save_Menu(Program& p, const QString& folder, const char* menu_name, const Q
 // slot that received the result.
 bool Save_Conversion(Program& p, const QString& folder, const QString& scratch) {
     p.window->findChild<QAction*>(QStringLiteral("smnu_Converti"))->trigger();
-    frm_Converti* dialog = p.window->Converter();
+    Convert_Dialog* dialog = p.window->Converter();
     if (!dialog || !dialog->Load_Source(Sample_Photo(scratch).toStdString())) {
         return false;
     }

@@ -8,12 +8,12 @@ class QComboBox;
 
 // Asks which slot gets its model's default background back: the model and the slot number,
 // preset to the slot the user is looking at.
-class frm_Ripristina : public QDialog {
+class Restore_Default_Dialog : public QDialog {
     Q_OBJECT
 
   public:
-    frm_Ripristina(const Program_Description& program, int model_index, int slot,
-                   QWidget* parent = nullptr);
+    Restore_Default_Dialog(const Program_Description& program, int model_index, int slot,
+                           QWidget* parent = nullptr);
 
     int Model_Index() const;
     int Slot() const;

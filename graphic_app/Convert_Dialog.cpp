@@ -1,8 +1,9 @@
-#include "frm_Converti.h"
+#include "Convert_Dialog.h"
 
 #include "Mono_Bitmap_File.h"
 #include "Picture_Geometry.h"
 #include "Picture_Tone.h"
+#include "Qt_Lit_Picture.h"
 #include "Qt_Picture_File.h"
 #include "mod_Funzioni_Varie.h"
 
@@ -51,17 +52,6 @@ int Zoom(int width) {
     return std::max(1, Enlarged_Width / width);
 }
 
-QImage Lit_Dark(const Mono_Picture& picture) {
-    QImage image(picture.Width, picture.Height, QImage::Format_Grayscale8);
-    for (int y = 0; y < picture.Height; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < picture.Width; ++x) {
-            line[x] = picture.At(x, y) ? 0 : 255;
-        }
-    }
-    return image;
-}
-
 QString Read_Failure_Text(const Picture_Read_Result& result, const std::string& path) {
     const QString file = QString::fromStdString(path);
     switch (result.Failure) {
@@ -76,10 +66,10 @@ QString Read_Failure_Text(const Picture_Read_Result& result, const std::string& 
 
 } // namespace
 
-frm_Converti::frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& dialog,
-                           Picture_Boxes& boxes, Conversion_Memory& memory, QWidget* parent)
+Convert_Dialog::Convert_Dialog(Program_Data& data, Window_System& ws, File_Dialog& dialog,
+                               Picture_Boxes& boxes, Conversion_Memory& memory, QWidget* parent)
     : QDialog(parent), data_(data), ws_(ws), dialog_(dialog), boxes_(boxes), memory_(memory) {
-    setObjectName(QStringLiteral("frm_Converti"));
+    setObjectName(QStringLiteral("Convert_Dialog"));
     setWindowTitle(QStringLiteral("Converti immagine"));
 
     txt_Sorgente = Named(new QLineEdit, "txt_Sorgente");
@@ -187,7 +177,7 @@ frm_Converti::frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& d
     Refresh_Preview();
 }
 
-bool frm_Converti::Load_Source(const std::string& path) {
+bool Convert_Dialog::Load_Source(const std::string& path) {
     Picture_Read_Result result = Read_Picture_File(path);
     if (result.Failure != Picture_Read_Failure::None) {
         ws_.Message_Box(Read_Failure_Text(result, path).toStdString(), Title_Error,
@@ -203,21 +193,21 @@ bool frm_Converti::Load_Source(const std::string& path) {
     return true;
 }
 
-void frm_Converti::Preset_Slot(int model_index, int slot) {
+void Convert_Dialog::Preset_Slot(int model_index, int slot) {
     cmb_Modello->setCurrentIndex(model_index);
     cmb_Immagine->setCurrentIndex(slot);
 }
 
-Conversion_Options frm_Converti::Options() const {
+Conversion_Options Convert_Dialog::Options() const {
     return {Scale_Mode(cmb_Adattamento->currentData().toInt()), spn_Soglia->value(),
             Dither_Method(cmb_Retinatura->currentData().toInt()), chk_Inverti->isChecked()};
 }
 
-const Model_Descriptor& frm_Converti::Model() const {
+const Model_Descriptor& Convert_Dialog::Model() const {
     return data_.Program.Models.at(std::size_t(std::max(0, cmb_Modello->currentIndex())));
 }
 
-void frm_Converti::Refresh_Preview() {
+void Convert_Dialog::Refresh_Preview() {
     const Model_Descriptor& model = Model();
     const Conversion_Options options = Options();
     const int model_index = std::max(0, cmb_Modello->currentIndex());
@@ -229,7 +219,7 @@ void frm_Converti::Refresh_Preview() {
     shown_ = Apply_Tone(laid_, options);
     memory_.Options = options;
 
-    const QImage image = Lit_Dark(shown_);
+    const QImage image = Lit_Picture_Image(shown_);
     const int zoom = Zoom(model.Width);
     pct_Anteprima->setFixedSize(model.Width + 2, model.Height + 2);
     pct_Anteprima->setPixmap(QPixmap::fromImage(image));
@@ -244,13 +234,13 @@ void frm_Converti::Refresh_Preview() {
     cmd_Salva->setEnabled(!source_path_.empty());
 }
 
-void frm_Converti::cmd_Sfoglia_Click() {
+void Convert_Dialog::cmd_Sfoglia_Click() {
     if (const auto chosen = dialog_.Show_Open_In(Picture_Filter, 1, memory_.Source_Folder)) {
         Load_Source(*chosen);
     }
 }
 
-void frm_Converti::cmd_Salva_Click() {
+void Convert_Dialog::cmd_Salva_Click() {
     if (source_path_.empty()) {
         return;
     }

@@ -30,12 +30,12 @@ struct Conversion_Memory {
 // only redoes the tone, and a change of model or fitting redoes the geometry too. "Salva e usa"
 // writes the bitmap and assigns it through the picture-box acceptance. It opens with the settings
 // it last had and browses from the folder of the last source.
-class frm_Converti : public QDialog {
+class Convert_Dialog : public QDialog {
     Q_OBJECT
 
   public:
-    frm_Converti(Program_Data& data, Window_System& ws, File_Dialog& dialog, Picture_Boxes& boxes,
-                 Conversion_Memory& memory, QWidget* parent = nullptr);
+    Convert_Dialog(Program_Data& data, Window_System& ws, File_Dialog& dialog, Picture_Boxes& boxes,
+                   Conversion_Memory& memory, QWidget* parent = nullptr);
 
     // Decodes the file and makes it the source; on failure the user is told why and the
     // previous source stays. False when it was refused.
@@ -67,7 +67,7 @@ class frm_Converti : public QDialog {
     Grey_Picture laid_;
     int laid_model_ = -1;
     Scale_Mode laid_scale_ = Scale_Mode::Fit;
-    Mono_Picture shown_;
+    Lit_Picture shown_;
 
     QLineEdit* txt_Sorgente = nullptr;
     QPushButton* cmd_Sfoglia = nullptr;

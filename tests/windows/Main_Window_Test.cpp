@@ -50,20 +50,20 @@ class Main_Window_Test : public QObject {
     Q_OBJECT
 
   private slots:
-    void Both_programs_start_with_every_default_shown();
-    void Import_takes_a_fitting_bitmap_into_its_slot_only_and_refuses_the_rest();
-    void A_drag_paints_glyph_cells_the_way_its_first_cell_went();
-    void The_message_box_is_modal_with_its_icon_and_OK_only();
-    void Typed_glyph_values_move_the_grid_or_are_refused_beside_it();
-    void Undo_and_redo_walk_back_and_forth_over_glyph_edits_and_slot_assignments();
-    void A_slot_file_changed_elsewhere_shows_in_every_box_using_it();
-    void Restoring_a_default_asks_model_and_slot();
-    void Every_menu_and_entry_has_its_own_access_key_and_the_file_entries_their_shortcuts();
+    void Both_Programs_Start_With_Every_Default_Shown();
+    void Import_Takes_A_Fitting_Bitmap_Into_Its_Slot_Only_And_Refuses_The_Rest();
+    void A_Drag_Paints_Glyph_Cells_The_Way_Its_First_Cell_Went();
+    void The_Message_Box_Is_Modal_With_Its_Icon_And_OK_Only();
+    void Typed_Glyph_Values_Move_The_Grid_Or_Are_Refused_Beside_It();
+    void Undo_And_Redo_Walk_Back_And_Forth_Over_Glyph_Edits_And_Slot_Assignments();
+    void A_Slot_File_Changed_Elsewhere_Shows_In_Every_Box_Using_It();
+    void Restoring_A_Default_Asks_Model_And_Slot();
+    void Every_Menu_And_Entry_Has_Its_Own_Access_Key_And_The_File_Entries_Their_Shortcuts();
     // Last: the translations stay installed for the rest of the process.
-    void Qt_s_own_texts_dates_and_file_types_read_Italian();
+    void Qt_S_Own_Texts_Dates_And_File_Types_Read_Italian();
 };
 
-void Main_Window_Test::Both_programs_start_with_every_default_shown() {
+void Main_Window_Test::Both_Programs_Start_With_Every_Default_Shown() {
     for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
         Program_Under_Test p(*program);
         QVERIFY(p.Start());
@@ -82,7 +82,7 @@ void Main_Window_Test::Both_programs_start_with_every_default_shown() {
 
 // The box draws from the compiler's reader: a file with the palette white then black shows as
 // any viewer shows it, and equals the preview of the compiled image.
-void Main_Window_Test::Import_takes_a_fitting_bitmap_into_its_slot_only_and_refuses_the_rest() {
+void Main_Window_Test::Import_Takes_A_Fitting_Bitmap_Into_Its_Slot_Only_And_Refuses_The_Rest() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -128,7 +128,7 @@ void Main_Window_Test::Import_takes_a_fitting_bitmap_into_its_slot_only_and_refu
     QCOMPARE(Shown(box), Lit_Picture_Image(preview).convertToFormat(QImage::Format_RGB32));
 }
 
-void Main_Window_Test::A_drag_paints_glyph_cells_the_way_its_first_cell_went() {
+void Main_Window_Test::A_Drag_Paints_Glyph_Cells_The_Way_Its_First_Cell_Went() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     auto* grid = Control<Glyph_Grid>(p.window.get(), "msh_Font_5x8");
@@ -152,7 +152,7 @@ void Main_Window_Test::A_drag_paints_glyph_cells_the_way_its_first_cell_went() {
              QStringLiteral("0x01,0x00,0x00,0x00,0x10"));
 }
 
-void Main_Window_Test::The_message_box_is_modal_with_its_icon_and_OK_only() {
+void Main_Window_Test::The_Message_Box_Is_Modal_With_Its_Icon_And_OK_Only() {
     Qt_Widgets_Window_System ws;
     for (const auto icon : {Message_Icon::Critical, Message_Icon::Exclamation}) {
         QString title, text;
@@ -179,7 +179,7 @@ void Main_Window_Test::The_message_box_is_modal_with_its_icon_and_OK_only() {
 }
 
 void Main_Window_Test::
-    Every_menu_and_entry_has_its_own_access_key_and_the_file_entries_their_shortcuts() {
+    Every_Menu_And_Entry_Has_Its_Own_Access_Key_And_The_File_Entries_Their_Shortcuts() {
     for (const Program_Description* program : {&Vantrel_Program(), &Quorrin_Program()}) {
         Program_Under_Test p(*program);
         QVERIFY(p.Start());
@@ -228,7 +228,7 @@ void Main_Window_Test::
 }
 
 // What the file dialog shows: Qt's own texts, the folder's type, dates and file types.
-void Main_Window_Test::Qt_s_own_texts_dates_and_file_types_read_Italian() {
+void Main_Window_Test::Qt_S_Own_Texts_Dates_And_File_Types_Read_Italian() {
     Install_Italian_Texts(*qApp);
     const struct {
         const char* Context;
@@ -251,7 +251,7 @@ void Main_Window_Test::Qt_s_own_texts_dates_and_file_types_read_Italian() {
              QStringLiteral("5 marzo martedì"));
 }
 
-void Main_Window_Test::Typed_glyph_values_move_the_grid_or_are_refused_beside_it() {
+void Main_Window_Test::Typed_Glyph_Values_Move_The_Grid_Or_Are_Refused_Beside_It() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     Control<QTabWidget>(p.window.get(), "SST_Select_Image")->setCurrentIndex(4);
@@ -319,7 +319,7 @@ void Main_Window_Test::Typed_glyph_values_move_the_grid_or_are_refused_beside_it
 }
 
 // Each edit is one step; undoing stops at the start, and a new edit drops what was undone.
-void Main_Window_Test::Undo_and_redo_walk_back_and_forth_over_glyph_edits_and_slot_assignments() {
+void Main_Window_Test::Undo_And_Redo_Walk_Back_And_Forth_Over_Glyph_Edits_And_Slot_Assignments() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -384,7 +384,7 @@ void Main_Window_Test::Undo_and_redo_walk_back_and_forth_over_glyph_edits_and_sl
 }
 
 // Another program writes, breaks, removes and puts back a file two slots use.
-void Main_Window_Test::A_slot_file_changed_elsewhere_shows_in_every_box_using_it() {
+void Main_Window_Test::A_Slot_File_Changed_Elsewhere_Shows_In_Every_Box_Using_It() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -448,7 +448,7 @@ void Main_Window_Test::A_slot_file_changed_elsewhere_shows_in_every_box_using_it
     QVERIFY(!Marked_Red(untouched));
 }
 
-void Main_Window_Test::Restoring_a_default_asks_model_and_slot() {
+void Main_Window_Test::Restoring_A_Default_Asks_Model_And_Slot() {
     for (const bool confirmed : {false, true}) {
         Program_Under_Test p;
         QVERIFY(p.Start());
@@ -485,4 +485,4 @@ void Main_Window_Test::Restoring_a_default_asks_model_and_slot() {
 }
 
 QTEST_MAIN(Main_Window_Test)
-#include "windows_main_window_test.moc"
+#include "Main_Window_Test.moc"

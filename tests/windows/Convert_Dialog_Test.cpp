@@ -1,8 +1,8 @@
 // The conversion dialog, opened by a picture dropped on a box: "Salva e usa" writes the
 // converted bitmap and puts it in that box's slot, the same bytes as vantrel-cli convert writes.
+#include "Convert_Dialog.h"
 #include "Test_Bitmap.h"
 #include "Window_Test_Support.h"
-#include "frm_Converti.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,11 +24,11 @@ class Convert_Dialog_Test : public QObject {
     Q_OBJECT
 
   private slots:
-    void A_dropped_picture_is_converted_saved_and_used_in_its_slot();
-    void A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept();
+    void A_Dropped_Picture_Is_Converted_Saved_And_Used_In_Its_Slot();
+    void A_File_Converted_Again_For_Another_Slot_Shows_In_Both_And_Settings_Are_Kept();
 };
 
-void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_slot() {
+void Convert_Dialog_Test::A_Dropped_Picture_Is_Converted_Saved_And_Used_In_Its_Slot() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -58,7 +58,7 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
     const QString source = folder.filePath(QStringLiteral("greys.png"));
     QVERIFY(greys.save(source));
     drop(source);
-    frm_Converti* dialog = p.window->Converter();
+    Convert_Dialog* dialog = p.window->Converter();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(Control<QComboBox>(dialog, "cmb_Modello")->currentIndex(), 3);
     QCOMPARE(Control<QComboBox>(dialog, "cmb_Immagine")->currentIndex(), 3);
@@ -140,7 +140,7 @@ void Convert_Dialog_Test::A_dropped_picture_is_converted_saved_and_used_in_its_s
 // A picture converted with Bayer into 64128A slot 2, then without dithering into slot 1 over the
 // same file: both boxes show the file as it is now. The dialog opens again as it was left.
 void Convert_Dialog_Test::
-    A_file_converted_again_for_another_slot_shows_in_both_and_settings_are_kept() {
+    A_File_Converted_Again_For_Another_Slot_Shows_In_Both_And_Settings_Are_Kept() {
     Program_Under_Test p;
     QVERIFY(p.Start());
     QTemporaryDir folder;
@@ -153,7 +153,7 @@ void Convert_Dialog_Test::
     const auto convert = [&](int slot, int dither, int threshold) {
         tabs->setCurrentIndex(2);
         Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
-        frm_Converti* dialog = p.window->Converter();
+        Convert_Dialog* dialog = p.window->Converter();
         p.dialog.Answers = {source.toStdString()};
         Click(dialog, "cmd_Sfoglia");
         Control<QComboBox>(dialog, "cmb_Modello")->setCurrentIndex(0);
@@ -177,7 +177,7 @@ void Convert_Dialog_Test::
     }
 
     Control<QAction>(p.window.get(), "smnu_Converti")->trigger();
-    frm_Converti* again = p.window->Converter();
+    Convert_Dialog* again = p.window->Converter();
     QCOMPARE(Control<QComboBox>(again, "cmb_Retinatura")->currentIndex(), 0);
     QCOMPARE(Control<QSpinBox>(again, "spn_Soglia")->value(), 200);
     again->close();
@@ -188,4 +188,4 @@ void Convert_Dialog_Test::
 }
 
 QTEST_MAIN(Convert_Dialog_Test)
-#include "windows_convert_dialog_test.moc"
+#include "Convert_Dialog_Test.moc"

@@ -1,4 +1,4 @@
-#include "Frames.h"
+#include "Frame_Builder.h"
 #include "mod_RS232.h"
 
 #include <gtest/gtest.h>

@@ -29,13 +29,13 @@ class Serial_Window_Test : public QObject {
     Q_OBJECT
 
   private slots:
-    void ON_opens_the_chosen_port_or_says_in_Italian_why_not();
-    void The_label_names_the_open_port_and_rescans_keep_the_chosen_unit();
-    void Every_run_ends_with_its_status_buttons_and_reset();
-    void Exit_and_closing_mid_run_end_the_window_after_the_run();
+    void ON_Opens_The_Chosen_Port_Or_Says_In_Italian_Why_Not();
+    void The_Label_Names_The_Open_Port_And_Rescans_Keep_The_Chosen_Unit();
+    void Every_Run_Ends_With_Its_Status_Buttons_And_Reset();
+    void Exit_And_Closing_Mid_Run_End_The_Window_After_The_Run();
 };
 
-void Serial_Window_Test::ON_opens_the_chosen_port_or_says_in_Italian_why_not() {
+void Serial_Window_Test::ON_Opens_The_Chosen_Port_Or_Says_In_Italian_Why_Not() {
     Serial_Window_Under_Test p({1, 2, 7}, false);
     auto* list = Control<QComboBox>(p.w, "cmb_RS232");
     QCOMPARE(list->itemText(0), QString::fromUtf8("COM 1 – /dev/ttyFAKE1"));
@@ -110,7 +110,7 @@ void Serial_Window_Test::ON_opens_the_chosen_port_or_says_in_Italian_why_not() {
     QVERIFY(p.ws.Messages.empty());
 }
 
-void Serial_Window_Test::The_label_names_the_open_port_and_rescans_keep_the_chosen_unit() {
+void Serial_Window_Test::The_Label_Names_The_Open_Port_And_Rescans_Keep_The_Chosen_Unit() {
     Serial_Window_Under_Test p({1, 2, 4}, false);
     auto* list = Control<QComboBox>(p.w, "cmb_RS232");
     const auto pick = [&](int index) {
@@ -177,7 +177,7 @@ void Serial_Window_Test::The_label_names_the_open_port_and_rescans_keep_the_chos
     QCOMPARE(list->currentIndex(), 2);
 }
 
-void Serial_Window_Test::Every_run_ends_with_its_status_buttons_and_reset() {
+void Serial_Window_Test::Every_Run_Ends_With_Its_Status_Buttons_And_Reset() {
     // Replies of the scripted unit: a command that gets no answer waits out its time-outs on the
     // manual clock.
     const auto silent_on = [](std::uint8_t command, unsigned from_block) {
@@ -267,7 +267,7 @@ void Serial_Window_Test::Every_run_ends_with_its_status_buttons_and_reset() {
     }
 }
 
-void Serial_Window_Test::Exit_and_closing_mid_run_end_the_window_after_the_run() {
+void Serial_Window_Test::Exit_And_Closing_Mid_Run_End_The_Window_After_The_Run() {
     enum class Way { Exit, Close_Box_Mid_Run, Main_Window_Mid_Run };
     for (const Way way : {Way::Exit, Way::Close_Box_Mid_Run, Way::Main_Window_Mid_Run}) {
         Serial_Window_Under_Test p;
@@ -293,4 +293,4 @@ void Serial_Window_Test::Exit_and_closing_mid_run_end_the_window_after_the_run()
 }
 
 QTEST_MAIN(Serial_Window_Test)
-#include "windows_serial_window_test.moc"
+#include "Serial_Window_Test.moc"

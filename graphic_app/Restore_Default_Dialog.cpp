@@ -1,4 +1,4 @@
-#include "frm_Ripristina.h"
+#include "Restore_Default_Dialog.h"
 
 #include "mod_costanti.h"
 
@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frm_Ripristina::frm_Ripristina(const Program_Description& program, int model_index, int slot,
-                               QWidget* parent)
+Restore_Default_Dialog::Restore_Default_Dialog(const Program_Description& program, int model_index,
+                                               int slot, QWidget* parent)
     : QDialog(parent) {
-    setObjectName(QStringLiteral("frm_Ripristina"));
+    setObjectName(QStringLiteral("Restore_Default_Dialog"));
     setWindowTitle(QStringLiteral("Ripristina sfondo predefinito"));
     cmb_Modello = new QComboBox;
     cmb_Modello->setObjectName(QStringLiteral("cmb_Modello"));
@@ -46,10 +46,10 @@ frm_Ripristina::frm_Ripristina(const Program_Description& program, int model_ind
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-int frm_Ripristina::Model_Index() const {
+int Restore_Default_Dialog::Model_Index() const {
     return cmb_Modello->currentIndex();
 }
 
-int frm_Ripristina::Slot() const {
+int Restore_Default_Dialog::Slot() const {
     return cmb_Immagine->currentIndex();
 }

@@ -1,14 +1,14 @@
 #include "Link_Rig.h"
-#include "Programming_Sequence.h"
 #include "Test_Bitmap.h"
+#include "Unit_Session.h"
 #include "mod_Compilatore.h"
 
 namespace {
 
 // Every slot holds a random picture, so that the image sent is no run of zeros.
-class Sequence_Rig : public Link_Rig, public ::testing::Test {
+class Session_Rig : public Link_Rig, public ::testing::Test {
   protected:
-    Sequence_Rig() {
+    Session_Rig() {
         unsigned seed = 0;
         for (auto& table : data.Tables) {
             for (auto& slot : table.Slots) {
@@ -23,10 +23,16 @@ class Sequence_Rig : public Link_Rig, public ::testing::Test {
         port.Responder = Answer_All;
         view.Log = "0x04; 0x00; 0xFB\r\n";
         view.Sent = view.Received = "7";
+        session.Add_Listener(view);
     }
 
     Temp_Folder folder{"sequence"};
-    Programming_Sequence sequence{data, link, ws, view};
+    Unit_Session session{data, port, ws, clock};
+    // The window's run: the image compiled from the slots at its start.
+    struct {
+        Unit_Session* Session;
+        Run_Outcome Run() const { return Session->Compile_And_Run().Outcome; }
+    } sequence{&session};
 };
 
 // Silent to every request with `command`, or only to the first request of all.
@@ -40,7 +46,7 @@ Scripted_Serial_Control::Responder_Function Silent_On(int command) {
 } // namespace
 
 // A click during the run starts no second one.
-TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
+TEST_F(Session_Rig, Run_Compiles_Finds_Writes_And_Resets) {
     std::vector<Run_Outcome> nested;
     Hook = [&] {
         EXPECT_FALSE(view.OFF_Enabled);
@@ -66,7 +72,7 @@ TEST_F(Sequence_Rig, Run_Compiles_Finds_Writes_And_Resets) {
 // Each way a run ends: what was sent, whether a reset followed, and the one message. A Stop
 // pressed during detection is forgotten when the write begins; one pressed during the write ends
 // the run without a reset.
-TEST_F(Sequence_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
+TEST_F(Session_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
     enum class Act { None, Remove_File, Lose_Port, Stop, Abort };
     const struct {
         const char* Name;
@@ -94,20 +100,20 @@ TEST_F(Sequence_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         port.Frames.clear();
-        port.Open = true;
+        port.Is_Open = true;
         ws.Messages.clear();
         view.Exit_History.clear();
         port.Responder = c.Responder;
         data.Tables[1].Slots[2].Path = c.Action == Act::Remove_File ? folder / "none.bmp" : picture;
         std::size_t messages_at_reset = 0;
         Hook = [&] {
-            if (port.Frames.size() == c.At && port.Open) {
+            if (port.Frames.size() == c.At && port.Is_Open) {
                 if (c.Action == Act::Lose_Port) {
                     port.Lose_Port();
                 }
                 data.Stop_Request |= c.Action == Act::Stop;
                 if (c.Action == Act::Abort) {
-                    link.Request_Abort();
+                    session.Link().Request_Abort();
                 }
             }
             if (port.Count(Cmd_Reset_PIC) == 1 && messages_at_reset == 0) {

@@ -33,19 +33,19 @@ std::vector<std::pair<QString, QColor>> Shown_Lines(frm_RS232* w) {
 
 } // namespace
 
-class Module_Sim_Test : public QObject {
+class Module_Sim_Window_Test : public QObject {
     Q_OBJECT
 
   private slots:
     // The scan opens every listed port for a moment: units of other tests stay out of its way.
     void initTestCase() { ::setenv("XDG_RUNTIME_DIR", registry_.Path().c_str(), 1); }
-    void A_run_from_the_window_programs_the_unit();
+    void A_Run_From_The_Window_Programs_The_Unit();
 
   private:
     Temp_Folder registry_{"window-ports"};
 };
 
-void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
+void Module_Sim_Window_Test::A_Run_From_The_Window_Programs_The_Unit() {
     Temp_Folder folder{"window-sim"};
     Simulated_Unit unit{{"--dump", folder / "eeprom.bin"}};
     Program_Under_Test<Qt_Serial_Control> p;
@@ -96,5 +96,5 @@ void Module_Sim_Test::A_run_from_the_window_programs_the_unit() {
     QVERIFY(written == std::string(p.data.EEPROM_Image.begin(), p.data.EEPROM_Image.end()));
 }
 
-QTEST_MAIN(Module_Sim_Test)
-#include "windows_module_sim_test.moc"
+QTEST_MAIN(Module_Sim_Window_Test)
+#include "Module_Sim_Window_Test.moc"

@@ -160,13 +160,13 @@ TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lo
          false, 101, "100", Block_Line(100), "", 0},
         {"port lost during a wait", &RS232_Link::Write_EEPROM, Answer_All,
          [](Link_Rig& r) {
-             if (r.port.Frames.size() == 11 && r.port.Open) {
+             if (r.port.Frames.size() == 11 && r.port.Is_Open) {
                  r.port.Lose_Port();
              }
          },
          false, 11, "10", Block_Line(10), Write_Failed, 3000},
         {"port gone before the step", &RS232_Link::Reset_PIC, Answer_All,
-         [](Link_Rig& r) { r.port.Open = false; }, false, 0, "", "", Reset_Failed, 0},
+         [](Link_Rig& r) { r.port.Is_Open = false; }, false, 0, "", "", Reset_Failed, 0},
         {"abort during a wait", &RS232_Link::Find_Module, Answer_All,
          [](Link_Rig& r) {
              if (!r.port.Frames.empty()) {
@@ -190,7 +190,7 @@ TEST(Link, A_Step_Ends_On_Its_Reply_Bad_Replies_Silence_Flood_Stop_Abort_Or_A_Lo
         EXPECT_EQ(r.view.Log, c.Log);
         EXPECT_EQ(r.Shown(), c.Message);
         EXPECT_EQ(r.clock.Now, c.Ms);
-        EXPECT_EQ(r.link.Port_Lost(), !r.port.Open);
+        EXPECT_EQ(r.link.Port_Lost(), !r.port.Is_Open);
         EXPECT_LE(r.data.Rx_Buffer.size(), Rx_Buffer_Capacity);
     }
 }

@@ -23,22 +23,22 @@ void Trigger(QWidget* window, const char* entry) {
 
 } // namespace
 
-class Configuration_Test : public QObject {
+class Configuration_Window_Test : public QObject {
     Q_OBJECT
 
   private slots:
     void initTestCase();
-    void A_saved_configuration_opens_as_it_was_saved();
-    void Leaving_asks_whenever_the_state_differs_from_what_was_last_opened_or_saved();
-    void A_configuration_with_files_gone_is_loaded_in_part_saved_whole_and_never_exported();
-    void The_recent_list_tells_one_name_in_two_folders_apart_and_drops_a_file_gone();
-    void A_malformed_or_too_large_file_leaves_the_window_as_it_was();
+    void A_Saved_Configuration_Opens_As_It_Was_Saved();
+    void Leaving_Asks_Whenever_The_State_Differs_From_What_Was_Last_Opened_Or_Saved();
+    void A_Configuration_With_Files_Gone_Is_Loaded_In_Part_Saved_Whole_And_Never_Exported();
+    void The_Recent_List_Tells_One_Name_In_Two_Folders_Apart_And_Drops_A_File_Gone();
+    void A_Malformed_Or_Too_Large_File_Leaves_The_Window_As_It_Was();
 
   private:
     QTemporaryDir folder_;
 };
 
-void Configuration_Test::initTestCase() {
+void Configuration_Window_Test::initTestCase() {
     // The list of recent configurations goes to a test location, never the user's own.
     QStandardPaths::setTestModeEnabled(true);
     QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -46,7 +46,7 @@ void Configuration_Test::initTestCase() {
         .removeRecursively();
 }
 
-void Configuration_Test::A_saved_configuration_opens_as_it_was_saved() {
+void Configuration_Window_Test::A_Saved_Configuration_Opens_As_It_Was_Saved() {
     QVERIFY(QDir(folder_.path()).mkpath("bitmaps") && QDir(folder_.path()).mkpath("plant"));
     const std::string logo = folder_.filePath("bitmaps/logo.bmp").toStdString();
     Write_Bmp(logo, Test_Bitmap::Random(128, 64, 9));
@@ -81,8 +81,8 @@ void Configuration_Test::A_saved_configuration_opens_as_it_was_saved() {
     QVERIFY(q.ws.Messages.empty());
 }
 
-void Configuration_Test::
-    Leaving_asks_whenever_the_state_differs_from_what_was_last_opened_or_saved() {
+void Configuration_Window_Test::
+    Leaving_Asks_Whenever_The_State_Differs_From_What_Was_Last_Opened_Or_Saved() {
     const struct {
         bool configured; // saved as a configuration before the edits
         int toggles;     // presses on one glyph cell: two put it back
@@ -132,8 +132,8 @@ void Configuration_Test::
     }
 }
 
-void Configuration_Test::
-    A_configuration_with_files_gone_is_loaded_in_part_saved_whole_and_never_exported() {
+void Configuration_Window_Test::
+    A_Configuration_With_Files_Gone_Is_Loaded_In_Part_Saved_Whole_And_Never_Exported() {
     const QDir site(folder_.filePath(QStringLiteral("site")));
     QVERIFY(site.mkpath(QStringLiteral("moved")));
     const std::string file = site.filePath(QStringLiteral("parte.vantrel")).toStdString();
@@ -190,8 +190,8 @@ void Configuration_Test::
              QStringLiteral("Immagine EEPROM scritta in ") + QString::fromStdString(image));
 }
 
-void Configuration_Test::
-    The_recent_list_tells_one_name_in_two_folders_apart_and_drops_a_file_gone() {
+void Configuration_Window_Test::
+    The_Recent_List_Tells_One_Name_In_Two_Folders_Apart_And_Drops_A_File_Gone() {
     const QDir site(folder_.filePath(QStringLiteral("recent")));
     QVERIFY(site.mkpath(QStringLiteral("a")) && site.mkpath(QStringLiteral("b")));
     const QString a = site.filePath(QStringLiteral("a/impianto.vantrel"));
@@ -219,7 +219,7 @@ void Configuration_Test::
     QCOMPARE(entry(1)->toolTip(), a);
 }
 
-void Configuration_Test::A_malformed_or_too_large_file_leaves_the_window_as_it_was() {
+void Configuration_Window_Test::A_Malformed_Or_Too_Large_File_Leaves_The_Window_As_It_Was() {
     const std::string file = folder_.filePath("refused.vantrel").toStdString();
     const std::pair<std::string, std::string> cases[] = {
         {"{\"format\": \"vantrel-configuration\",\n  \"version\" 1}",
@@ -241,5 +241,5 @@ void Configuration_Test::A_malformed_or_too_large_file_leaves_the_window_as_it_w
     }
 }
 
-QTEST_MAIN(Configuration_Test)
-#include "windows_configuration_test.moc"
+QTEST_MAIN(Configuration_Window_Test)
+#include "Configuration_Window_Test.moc"

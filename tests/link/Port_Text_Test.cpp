@@ -1,4 +1,5 @@
-// Port texts as the serial window and vantrel-cli --port take them.
+// Port texts as the serial window and vantrel-cli --port take them, and line settings texts.
+#include "Line_Settings.h"
 #include "Port_Choice.h"
 #include "Temp_Folder.h"
 
@@ -79,4 +80,56 @@ TEST(Port_Text, Numbers_Paths_Names_And_Serial_Numbers_Lead_To_One_Port_Or_Say_W
     EXPECT_EQ(Place_Of(simulated, {listed[1], listed[0], renumbered}),
               std::optional<std::size_t>(2));
     EXPECT_EQ(Place_Of(simulated, {successor, listed[1]}), std::nullopt);
+}
+
+// Line settings texts: each field at the edges of what it takes, and the reason a refused one
+// gives. What is taken reads back from its own text.
+TEST(Line_Settings, Four_Fields_At_Their_Edges_Or_The_Field_That_Is_Wrong) {
+    const std::string fields = "expected baud,parity,data bits,stop bits";
+    const std::string parity = "parity must be n, e, o, m or s";
+    const std::string data = "data bits must be 5 to 8";
+    const std::string stop = "stop bits must be 1 or 2";
+    using enum Parity;
+    const struct {
+        std::string Text;
+        Line_Settings Settings; // when taken
+        std::string Refusal;    // else
+    } cases[] = {
+        {"115200,n,8,1", {115200, None, 8, 1}, ""},
+        {" 9600 , E ,7, 2 ", {9600, Even, 7, 2}, ""},
+        {"1,o,5,1", {1, Odd, 5, 1}, ""},
+        {"999999999,M,8,1", {999999999, Mark, 8, 1}, ""},
+        {"000300,s,6,2", {300, Space, 6, 2}, ""},
+        {"", {}, fields},
+        {"115200,n,8", {}, fields},
+        {"115200,n,8,1,", {}, fields},
+        {",115200,n,8,1", {}, fields},
+        {"0,n,8,1", {}, fields},
+        {"1000000000,n,8,1", {}, fields},
+        {"-9600,n,8,1", {}, fields},
+        {"fast,n,8,1", {}, fields},
+        {"115200,x,8,1", {}, parity},
+        {"115200,,8,1", {}, parity},
+        {"115200,none,8,1", {}, parity},
+        {"115200,n,4,1", {}, data},
+        {"115200,n,9,1", {}, data},
+        {"115200,n,+8,1", {}, data},
+        {"115200,n,8,0", {}, stop},
+        {"115200,n,8,3", {}, stop},
+        {"115200,n,8,1.5", {}, stop},
+    };
+    for (const auto& c : cases) {
+        const Line_Settings_Parse parsed = Parse_Line_Settings(c.Text);
+        if (c.Refusal.empty()) {
+            ASSERT_TRUE(parsed.Settings) << c.Text << ": " << parsed.Reason;
+            EXPECT_EQ(*parsed.Settings, c.Settings) << c.Text;
+            EXPECT_EQ(Parse_Line_Settings(Settings_Text(*parsed.Settings)).Settings,
+                      parsed.Settings)
+                << c.Text;
+        } else {
+            EXPECT_FALSE(parsed.Settings) << c.Text;
+            EXPECT_EQ(parsed.Reason, "settings \"" + c.Text + "\": " + c.Refusal);
+        }
+    }
+    EXPECT_EQ(Settings_Text(Link_Line_Settings()), "115200,n,8,1");
 }
