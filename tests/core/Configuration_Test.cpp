@@ -1,6 +1,7 @@
 #include "Configuration_Load.h"
 #include "Configuration_Messages.h"
 #include "Fake_Window_System.h"
+#include "Recent_List.h"
 #include "Start_Up.h"
 #include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
@@ -220,3 +221,21 @@ TEST(Configuration, Size_Bound_And_Quotes_Keep_Refusals_Short) {
 }
 
 } // namespace
+
+// A kept list of recent configurations that something else wrote or damaged gives its usable
+// entries alone: absolute paths of printable bytes, once each, at most the limit.
+TEST(Recent_List, Only_Absolute_Printable_Paths_Are_Kept_Once_Up_To_The_Limit) {
+    const auto at = [](const std::string& name) { return (fs::current_path() / name).string(); };
+    const std::string a = at("a.vantrel"), b = at("b.vantrel"), c = at("c.vantrel");
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {a + "\n" + b + "\n", {a, b}},
+        {a + "\nrelative.vantrel\n\n" + a + "\n" + at("bad\x01.vantrel") + "\n" + c, {a, c}},
+        {std::string("\0\xFF\x89PNG\r", 6) + "\n" + b, {b}},
+        {at(std::string(5000, 'x')) + "\n" + c, {c}},
+        {a + "\n" + b + "\n" + c + "\n" + at("d") + "\n" + at("e"), {a, b, c, at("d")}},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(Recent_Entries(text, 4), expected) << text;
+    }
+}
