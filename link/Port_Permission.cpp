@@ -15,7 +15,8 @@ Port_Access Device_Access(const std::string& device) {
 
 std::string Device_Group(const std::string& device) {
     struct stat status;
-    if (::stat(device.c_str(), &status) != 0) {
+    if (::stat(device.c_str(), &status) != 0 ||
+        (status.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
         return {};
     }
     const struct group* owner = ::getgrgid(status.st_gid);

@@ -9,7 +9,8 @@ enum class Port_Access { Ok, Denied, Unknown };
 
 Port_Access Device_Access(const std::string& device);
 
-// The group that owns the device ("dialout"); empty when it cannot be told.
+// The group that owns the device ("dialout") when its members may read and write it; empty when
+// joining the group would not help, or the group cannot be told.
 std::string Device_Group(const std::string& device);
 
 // What a refused device needs, for the windows (Italian) and the command line (English): that

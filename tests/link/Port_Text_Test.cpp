@@ -163,8 +163,11 @@ TEST(Port_Permission, A_Refusal_Names_The_Group_And_The_New_Login) {
     // A device's group and access come from its permissions; a device not there has neither.
     Temp_Folder folder("permission");
     Write_File(folder / "tty", std::string());
+    std::filesystem::permissions(folder / "tty", std::filesystem::perms(0660));
     EXPECT_EQ(Device_Access(folder / "tty"), Port_Access::Ok);
     EXPECT_EQ(Device_Group(folder / "tty"), ::getgrgid(::getegid())->gr_name);
+    std::filesystem::permissions(folder / "tty", std::filesystem::perms(0640));
+    EXPECT_EQ(Device_Group(folder / "tty"), "") << "joining a group that may not write is no help";
     EXPECT_EQ(Device_Access(folder / "gone"), Port_Access::Unknown);
     EXPECT_EQ(Device_Group(folder / "gone"), "");
 #endif
