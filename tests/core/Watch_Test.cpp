@@ -399,7 +399,7 @@ TEST(Watch, Probe_Line_Hears_Only_A_Valid_Detection_Reply) {
         Port_Entry entry;
         entry.Device = "/dev/ttyFAKE1";
         ASSERT_FALSE(line.Open(entry).Failed());
-        port.Responder = [&bursts](const std::string&, std::size_t) { return bursts; };
+        port.Responder = [replies = bursts](const std::string&, std::size_t) { return replies; };
         line.Probe();
         EXPECT_EQ(port.Frames, std::vector<std::string>{Bytes("87 00 78")});
         while (port.Deliver_Next()) {
