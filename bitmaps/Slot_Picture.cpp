@@ -2,14 +2,14 @@
 
 #include "Bitmap_File.h"
 
-Image_Slot Default_Slot(const std::string& program_folder, const Model_Descriptor& model) {
-    return {program_folder + "/" + model.Default_File, model.Default_File, double(model.Height),
+Image_Slot Default_Slot(const std::string& defaults_folder, const Model_Descriptor& model) {
+    return {defaults_folder + "/" + model.Default_File, model.Default_File, double(model.Height),
             double(model.Width)};
 }
 
 Slot_Picture Read_Slot_Picture(const Image_Slot& slot, const Model_Descriptor& model,
-                               const std::string& program_folder) {
-    const Image_Slot fallback = Default_Slot(program_folder, model);
+                               const std::string& defaults_folder) {
+    const Image_Slot fallback = Default_Slot(defaults_folder, model);
     const std::string shown_name =
         slot.Path == fallback.Path ? std::string(Default_Background_Text) : slot.Path;
     Bitmap_Picture read = Read_Bitmap_Picture(slot.Path, model.Width, model.Height);

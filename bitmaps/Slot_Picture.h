@@ -18,10 +18,10 @@ struct Slot_Picture {
 inline constexpr const char* Default_Background_Text = "Sfondo predefinito";
 inline constexpr const char* Picture_Box_Hint = "Clic destro: scegli una bitmap";
 
-// The model's default background in the program's folder, as the start-up puts it in a slot.
-Image_Slot Default_Slot(const std::string& program_folder, const Model_Descriptor& model);
+// The model's default background in the defaults' folder, as the start-up puts it in a slot.
+Image_Slot Default_Slot(const std::string& defaults_folder, const Model_Descriptor& model);
 
 // Reads the slot's file as the unit will show it; when that fails, the model's default (or a
 // blank picture, should the default have gone too).
 Slot_Picture Read_Slot_Picture(const Image_Slot& slot, const Model_Descriptor& model,
-                               const std::string& program_folder);
+                               const std::string& defaults_folder);

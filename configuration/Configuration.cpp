@@ -162,12 +162,12 @@ std::string Configuration_Extension(const Program_Description& program) {
     return program.Has_Glyphs ? ".vantrel" : ".quorrin";
 }
 
-Configuration Configuration_Of(const Program_Data& data, const std::string& program_folder) {
+Configuration Configuration_Of(const Program_Data& data) {
     Configuration configuration;
     configuration.Program = &data.Program;
     for (const Image_Table& table : data.Tables) {
         auto& slots = configuration.Slots.emplace_back();
-        const std::string default_path = program_folder + "/" + table.Model->Default_File;
+        const std::string default_path = data.Defaults_Folder + "/" + table.Model->Default_File;
         for (std::size_t k = 0; k < Slots_Per_Table; ++k) {
             if (table.Slots[k].Path != default_path) {
                 slots[k] = table.Slots[k].Path;

@@ -59,9 +59,9 @@ std::string Layout_Name(const Program_Description& program);
 // ".vantrel" or ".quorrin".
 std::string Configuration_Extension(const Program_Description& program);
 
-// The configuration that the data holds: a slot holding its model's default from
-// `program_folder` is written as the default.
-Configuration Configuration_Of(const Program_Data& data, const std::string& program_folder);
+// The configuration that the data holds: a slot holding its model's default from the folder the
+// start-up found the defaults in is written as the default.
+Configuration Configuration_Of(const Program_Data& data);
 
 // The document, paths relative to `folder` (the configuration file's folder) where they can be.
 std::string Configuration_Text(const Configuration& configuration, const std::string& folder);

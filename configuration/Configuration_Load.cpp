@@ -47,7 +47,7 @@ std::vector<Slot_Failure> Apply_Configuration(const Configuration& configuration
     for (int m = 0; m < int(data.Tables.size()); ++m) {
         Image_Table& table = data.Tables[std::size_t(m)];
         const Model_Descriptor& model = *table.Model;
-        const std::string default_path = ws.Program_Folder() + "/" + model.Default_File;
+        const std::string default_path = data.Defaults_Folder + "/" + model.Default_File;
         for (int k = 0; k < Slots_Per_Table; ++k) {
             const auto& file = configuration.Slots.at(std::size_t(m))[std::size_t(k)];
             const Bitmap_Picture read =

@@ -3,6 +3,7 @@
 #include "Atomic_File.h"
 #include "Configuration_Load.h"
 #include "Configuration_Messages.h"
+#include "Recent_List.h"
 #include "mod_Compilatore.h"
 
 #include <algorithm>
@@ -129,9 +130,8 @@ bool Configuration_Menu::Save() {
     if (current_.isEmpty()) {
         return Save_As();
     }
-    if (const File_Failure failure =
-            Write_Configuration_File(QFile::encodeName(current_).toStdString(),
-                                     Configuration_Of(data_, ws_.Program_Folder()));
+    if (const File_Failure failure = Write_Configuration_File(
+            QFile::encodeName(current_).toStdString(), Configuration_Of(data_));
         failure.Failed()) {
         ws_.Message_Box(Italian_Text(failure), Title_Error, Message_Icon::Critical);
         return false;
@@ -234,12 +234,10 @@ std::string Configuration_Menu::Recent_File() const {
 QStringList Configuration_Menu::Recent() const {
     // No list yet, or one that cannot be read, is an empty list: the entries are a shortcut.
     std::string text;
-    Read_Whole_File(Recent_File(), text);
+    Read_Whole_File(Recent_File(), text, Recent_List_Bytes);
     QStringList files;
-    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n')) {
-        if (!line.isEmpty()) {
-            files << QFile::decodeName(line);
-        }
+    for (const std::string& entry : Recent_Entries(text, Recent_Limit)) {
+        files << QFile::decodeName(QByteArray::fromStdString(entry));
     }
     return files;
 }

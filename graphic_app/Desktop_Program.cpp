@@ -9,6 +9,8 @@
 #include "mod_costanti.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdlib>
@@ -46,6 +48,12 @@ int Run(const Program_Description& program, int& argc, char** argv) {
     Choose_Italian_Locale();
     Guarded_Application application(argc, argv);
     Install_Italian_Texts(application);
+    // The menu entry and the icon of an installation, so that the desktop shows the program's
+    // own; where none is installed the windows keep the desktop's default icon.
+    const QString id =
+        QStringLiteral("org.example.") + QString::fromStdString(program.Program_Name).toLower();
+    QGuiApplication::setDesktopFileName(id);
+    QApplication::setWindowIcon(QIcon::fromTheme(id));
     Qt_Widgets_Window_System ws;
     Qt_Serial_Control RS232_Interface;
     Qt_File_Dialog Comm_Open_Save;
@@ -61,7 +69,7 @@ int Run(const Program_Description& program, int& argc, char** argv) {
     // A configuration named on the command line opens over the defaults of the start-up fill.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
-        window.Open_Configuration(arguments[1].toStdString());
+        window.Open_Configuration(QFile::encodeName(arguments[1]).toStdString());
     }
     return QApplication::exec();
 }

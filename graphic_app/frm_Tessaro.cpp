@@ -300,7 +300,7 @@ void frm_Tessaro::Show_Slots() {
         const Image_Table& table = data_.Tables[m];
         for (std::size_t k = 0; k < std::size_t(Slots_Per_Table); ++k) {
             const Image_Slot& slot = table.Slots[k];
-            const Slot_Picture shown = Read_Slot_Picture(slot, *table.Model, ws_.Program_Folder());
+            const Slot_Picture shown = Read_Slot_Picture(slot, *table.Model, data_.Defaults_Folder);
             boxes_[m][k]->Show(QPixmap::fromImage(Lit_Picture_Image(shown.Picture)), shown.Refused,
                                Q(shown.Tooltip));
             refused = refused || shown.Refused;
@@ -346,7 +346,7 @@ void frm_Tessaro::Restore_Default_Click() {
     }
     const int model_index = ask.Model_Index();
     Image_Table& table = data_.Tables.at(std::size_t(model_index));
-    table.Slots.at(std::size_t(ask.Slot())) = Default_Slot(ws_.Program_Folder(), *table.Model);
+    table.Slots.at(std::size_t(ask.Slot())) = Default_Slot(data_.Defaults_Folder, *table.Model);
     Record_Step();
     Show_Slots();
     SST_Select_Image->setCurrentIndex(model_index);

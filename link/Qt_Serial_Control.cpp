@@ -1,8 +1,7 @@
 #include "Qt_Serial_Control.h"
 
-#include "Port_Registry.h"
-
-#include <QFileInfo>
+#include "Port_Permission.h"
+#include "Qt_Port_List.h"
 
 #ifndef Q_OS_WIN
 #include <poll.h>
@@ -59,14 +58,13 @@ Port_Open_Failure Qt_Serial_Control::Open_Failure(QSerialPort::SerialPortError e
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return {Port_Failure::Not_Found, device_ + ": does not exist"};
-    case QSerialPort::PermissionError: {
+    case QSerialPort::PermissionError:
         // The port refuses both a user without rights and a second user of the port.
-        const QFileInfo file(QString::fromStdString(device_));
-        if (file.exists() && file.isReadable() && file.isWritable()) {
+        if (Device_Access(device_) != Port_Access::Denied) {
             return {Port_Failure::In_Use, device_ + ": in use by another program"};
         }
-        return {Port_Failure::No_Permission, device_ + ": permission denied"};
-    }
+        return {Port_Failure::No_Permission,
+                English_Permission_Text(device_, Device_Group(device_))};
     default:
         return {Port_Failure::Other, device_ + ": " + port_.errorString().toStdString()};
     }

@@ -52,10 +52,6 @@ void Serial_Probe_Line::Receive() {
     received_ += port_->Input();
     const std::size_t replies =
         Take_Valid_Replies(received_, Cmd_Find_Module, Find_Module_Reply_Length);
-    // Only the last bytes can still begin a reply.
-    if (received_.size() >= Find_Module_Reply_Length) {
-        received_.erase(0, received_.size() - (Find_Module_Reply_Length - 1));
-    }
     if (replies > 0) {
         answers_ += static_cast<int>(replies);
         heard_();

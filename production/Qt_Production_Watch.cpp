@@ -1,13 +1,15 @@
 #include "Qt_Production_Watch.h"
 
-#include "Port_Registration.h"
-#include "Port_Registry.h"
+#include "Port_Number.h"
+#include "Posix_Port_Registration.h"
+#include "Qt_Port_List.h"
 #include "Qt_Serial_Control.h"
 #include "Qt_Unit_Job.h"
 
 #include <QDir>
 
 #include <cstdlib>
+#include <iterator>
 #include <unistd.h>
 #include <utility>
 
@@ -19,8 +21,8 @@ namespace {
 constexpr int Registrations_Poll_Ms = 2000;
 constexpr int Devices_Poll_Ms = 10000;
 // The system names a new adapter's device before it has told all about it (its USB details,
-// its by-id link): a second listing a little later sees the rest.
-constexpr int Settle_Ms = 500;
+// its by-id link): listings a little later see the rest.
+constexpr int Settle_Ms[] = {500, 1500};
 
 constexpr const char* Devices_Folder = "/dev";
 
@@ -66,7 +68,6 @@ Qt_Production_Watch::Qt_Production_Watch(const Production_Options& options,
              output, clock_) {
     step_.setSingleShot(true);
     settle_.setSingleShot(true);
-    settle_.setInterval(Settle_Ms);
     registrations_poll_.setInterval(Registrations_Poll_Ms);
     devices_poll_.setInterval(Devices_Poll_Ms);
     QObject::connect(&step_, &QTimer::timeout, [this] {
@@ -75,11 +76,17 @@ Qt_Production_Watch::Qt_Production_Watch(const Production_Options& options,
     });
     QObject::connect(&registrations_poll_, &QTimer::timeout, [this] { Ports_Changed(false); });
     QObject::connect(&devices_poll_, &QTimer::timeout, [this] { Ports_Changed(true); });
-    QObject::connect(&settle_, &QTimer::timeout, [this] { Ports_Changed(true); });
+    QObject::connect(&settle_, &QTimer::timeout, [this] {
+        if (settled_ < std::size(Settle_Ms)) {
+            settle_.start(Settle_Ms[settled_++]);
+        }
+        Ports_Changed(true);
+    });
     QObject::connect(&folders_, &QFileSystemWatcher::directoryChanged, [this](const QString& path) {
         const bool devices = path == QLatin1String(Devices_Folder);
         if (devices) {
-            settle_.start();
+            settled_ = 1;
+            settle_.start(Settle_Ms[0]);
         } else {
             Watch_Folders();
         }

@@ -56,6 +56,7 @@ class Qt_Production_Watch {
     QTimer registrations_poll_;
     QTimer devices_poll_;
     QTimer settle_;
+    std::size_t settled_ = 0; // listings after a change of /dev so far
     QFileSystemWatcher folders_;
     std::unique_ptr<QSocketNotifier> events_;
     std::function<void()> ended_;

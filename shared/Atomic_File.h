@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// Reading and writing files, in one file per system: Atomic_File.cpp over POSIX,
+// Atomic_File_Windows.cpp over Win32; the texts of the failures are common (File_Failure_Text.cpp).
+
 // Why a file could not be read or written. The system's error numbers that a user can act on
 // each have their own cause; any other is kept in File_Failure::Error and told as the system
 // tells it.
@@ -59,6 +62,9 @@ inline File_Failure Write_File_Atomically(const std::string& path,
     return Write_File_Atomically(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
+
+// The system's own text for its error number, where a failure has no cause of its own.
+std::string System_Error_Text(int error);
 
 // The cause alone, for a message that names the file its own way.
 std::string English_Reason(const File_Failure& failure);

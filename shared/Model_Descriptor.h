@@ -23,7 +23,7 @@ struct Model_Descriptor {
     std::string Label_Array;       // "lbl_Image_64128A"
     int Width = 0;
     int Height = 0;
-    std::string Default_File; // looked up in the program's folder
+    std::string Default_File; // looked up beside the program, then in the installed data
     Packing Layout = Packing::Vertical_Pages;
     std::size_t Base_Offset = 0; // first byte of slot 0 in the EEPROM image
 

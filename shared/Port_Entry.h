@@ -19,6 +19,14 @@ struct Port_Entry {
     long Simulated_Pid = 0;    // the process of a simulated unit; 0 for a device of the system
 };
 
+// A simulated unit's registration: its pseudo-terminal, the process that serves it, and the name
+// that orders it among the other units.
+struct Registered_Port {
+    std::string Name; // "sim-1234-pts-7"
+    std::string Device;
+    long Pid = 0;
+};
+
 // The same unit behind the same device: a path freed by one unit is soon taken by the next
 // (pseudo-terminals are reused, adapters plugged into the same socket get the same name).
 inline bool Same_Unit(const Port_Entry& a, const Port_Entry& b) {

@@ -33,6 +33,7 @@ struct Program_Data {
 
     const Program_Description& Program;
     std::vector<Image_Table> Tables; // one per model, in the program's model order
+    std::string Defaults_Folder;     // where the start-up found the default backgrounds
 
     std::array<std::uint8_t, 5> Font_5x8_Columns{};
     std::array<double, 10> Font_10x16_Columns{};

@@ -1,7 +1,7 @@
 #include "Station_Window.h"
 
 #include "File_Dialog.h"
-#include "Port_Registry.h"
+#include "Qt_Port_List.h"
 #include "Station_Tile.h"
 #include "Window_System.h"
 #include "mod_Compilatore.h"

@@ -5,7 +5,7 @@
 // registers it in the port list, and the clock stops when the request's three bytes can be read
 // at its end. Run it by hand: watch_bench [IDLE_SECONDS] (30 by default).
 #include "Child_Process.h"
-#include "Port_Registry.h"
+#include "Posix_Port_Registration.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -31,7 +33,13 @@ TEST_F(Bitmap_Choice, A_Refusal_Names_What_Was_Found_And_What_Is_Needed) {
     auto overlapping = Bmp_Bytes(Test_Bitmap(240, 64, 1));
     Put_Le(overlapping, 10, 20, 4);
     std::filesystem::create_directory(folder / "folder.bmp");
-    ASSERT_EQ(mkfifo((folder / "pipe.bmp").c_str(), 0600), 0);
+#ifdef _WIN32
+    // A device's name is a device in every folder.
+    const std::string special = folder / "nul.bmp";
+#else
+    const std::string special = folder / "pipe.bmp";
+    ASSERT_EQ(mkfifo(special.c_str(), 0600), 0);
+#endif
 
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
@@ -61,7 +69,7 @@ TEST_F(Bitmap_Choice, A_Refusal_Names_What_Was_Found_And_What_Is_Needed) {
          "che finiscono al byte 62."},
         {folder / "missing.bmp", "Il file non esiste."},
         {folder / "folder.bmp", "Il percorso indica una cartella, non un file."},
-        {folder / "pipe.bmp", "Il percorso indica un file speciale, non un file normale."},
+        {special, "Il percorso indica un file speciale, non un file normale."},
     };
     Program_Data data(Vantrel_Program());
     No_Picture_Boxes boxes;

@@ -1,6 +1,7 @@
 #include "Configuration_Load.h"
 #include "Configuration_Messages.h"
 #include "Fake_Window_System.h"
+#include "Recent_List.h"
 #include "Start_Up.h"
 #include "Test_Bitmap.h"
 #include "mod_Compilatore.h"
@@ -40,7 +41,7 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
     saved.data.Font_5x8_Columns = {0x1F, 0, 0x80, 0, 1};
     saved.data.Font_10x16_Columns[9] = 0x8001;
     ASSERT_FALSE(Write_Configuration_File((site / "plant/plant.vantrel").string(),
-                                          Configuration_Of(saved.data, VANTREL_DATA_DIR))
+                                          Configuration_Of(saved.data))
                      .Failed());
     const std::string text = Read_File((site / "plant/plant.vantrel").string());
     EXPECT_NE(text.find("\"64128A\": [\"logo.bmp\", null, null, null]"), std::string::npos) << text;
@@ -57,8 +58,8 @@ TEST(Configuration, Round_Trip_Keeps_Slots_Glyphs_And_Image_After_The_Folder_Mov
         Read_Configuration_File((moved / "plant/plant.vantrel").string(), read, read_error));
     Filled loaded;
     EXPECT_TRUE(Apply_Configuration(read, loaded.data, loaded.boxes, loaded.ws).empty());
-    EXPECT_EQ(loaded.data.Tables[0].Slots[0].Path, (moved / "plant/logo.bmp").string());
-    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Path, (moved / "common/allarme.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[0].Slots[0].Path, (moved / "plant" / "logo.bmp").string());
+    EXPECT_EQ(loaded.data.Tables[3].Slots[3].Path, (moved / "common" / "allarme.bmp").string());
     EXPECT_EQ(loaded.data.Tables[3].Slots[3].Name, "allarme.bmp");
     EXPECT_EQ(loaded.data.Tables[1].Slots[2].Name, "Sfondo_Bianco_128x64.bmp");
     ASSERT_TRUE(Compile_Images(loaded.data, loaded.ws));
@@ -92,7 +93,7 @@ TEST(Configuration, A_Failing_Slot_Keeps_Its_File_But_Never_Compiles_And_The_Res
                   "Il file è una bitmap 240x64 a 1 bit; serve una bitmap 128x64 a 1 bit.");
     EXPECT_EQ(failures[1].Reason, "File non trovato.");
     EXPECT_EQ(failures[2].Reason, Invalid_Extension_Message);
-    const Configuration kept = Configuration_Of(f.data, VANTREL_DATA_DIR);
+    const Configuration kept = Configuration_Of(f.data);
     EXPECT_EQ(kept.Slots[0], (std::array<std::optional<std::string>, 4>{
                                  folder / "wide.bmp", folder / "missing.bmp", std::nullopt,
                                  folder / "notes.txt"}));
@@ -220,3 +221,21 @@ TEST(Configuration, Size_Bound_And_Quotes_Keep_Refusals_Short) {
 }
 
 } // namespace
+
+// A kept list of recent configurations that something else wrote or damaged gives its usable
+// entries alone: absolute paths of printable bytes, once each, at most the limit.
+TEST(Recent_List, Only_Absolute_Printable_Paths_Are_Kept_Once_Up_To_The_Limit) {
+    const auto at = [](const std::string& name) { return (fs::current_path() / name).string(); };
+    const std::string a = at("a.vantrel"), b = at("b.vantrel"), c = at("c.vantrel");
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {a + "\n" + b + "\n", {a, b}},
+        {a + "\nrelative.vantrel\n\n" + a + "\n" + at("bad\x01.vantrel") + "\n" + c, {a, c}},
+        {std::string("\0\xFF\x89PNG\r", 6) + "\n" + b, {b}},
+        {at(std::string(5000, 'x')) + "\n" + c, {c}},
+        {a + "\n" + b + "\n" + c + "\n" + at("d") + "\n" + at("e"), {a, b, c, at("d")}},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(Recent_Entries(text, 4), expected) << text;
+    }
+}

@@ -1,7 +1,10 @@
 // Several units at once: the exit status, the records, the shared log, the stop of every unit.
 #include "Production_Log.h"
 #include "Production_Run.h"
+#include "Production_Station.h"
+#include "Production_Status.h"
 #include "Temp_Folder.h"
+#include "Unit_Progress.h"
 
 #include <gtest/gtest.h>
 
@@ -165,4 +168,68 @@ TEST(Production, InterruptStopsEveryUnitStillRunning) {
     EXPECT_EQ(results[1].Outcome, Run_Outcome::Stopped);
     EXPECT_EQ(results[2].Outcome, Run_Outcome::Stopped);
     EXPECT_EQ(results[2].Blocks, 3);
+}
+
+// A station's rounds: a port given that nothing listed answers to is recorded as not found in
+// every round, listed ones are programmed, and a stopped unit ends the rounds without asking for
+// another.
+TEST(Production, StationRecordsEveryPortAndAStoppedUnitEndsTheRounds) {
+    struct Output : Station_Output {
+        std::vector<std::string> Records;
+        void No_Units() override {}
+        void Port_Refused(const std::string&) override {}
+        void Round_Started(std::size_t, const std::string&) override {}
+        int Units_Starting(const std::vector<std::string>&) override { return -1; }
+        void Unit_Changed(const Unit_Event&) override {}
+        void Units_Ended() override {}
+        void Unit_Recorded(const Unit_Record& r) override {
+            Records.push_back(r.Port + " " + Outcome_Name(r.Outcome));
+        }
+        void Log_Failed(const std::string&) override {}
+        void Round_Ended(const std::vector<Unit_Record>&, const Production_Totals&) override {}
+        void Station_Ended(const Production_Totals&) override {}
+    } output;
+    Production_Options options;
+    options.Ports = {"1", "serial=NONE"};
+    options.Repeat = true;
+    Port_Entry listed;
+    listed.Number = 1;
+    listed.Device = "/dev/ttyUSB7";
+    std::vector<Run_Outcome> outcomes{Run_Outcome::Written, Run_Outcome::Stopped};
+    Station_Machine machine{[&] { return std::vector<Port_Entry>{listed}; },
+                            [&](const Port_Entry&, const std::vector<std::uint8_t>&) {
+                                const Run_Outcome next = outcomes.front();
+                                outcomes.erase(outcomes.begin());
+                                return std::make_unique<Fake_Job>(next, false);
+                            }};
+    const std::vector<std::uint8_t> image(65536);
+    Production_Station station(options, image, "ab", machine, output);
+    int asked = 0;
+    const int status = Run_Production_Rounds(station, options, [&] { return ++asked < 5; });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(output.Records, (std::vector<std::string>{"serial=NONE not_found", "1 written",
+                                                        "serial=NONE not_found", "1 stopped"}));
+    EXPECT_EQ(status, Exit_Stopped);
+}
+
+// A unit's session events as production events: a phase as each step starts, the blocks, and a
+// retry reported at once.
+TEST(Production, UnitProgressReportsPhasesBlocksAndEachRetryAtOnce) {
+    struct Reporter : Unit_Reporter {
+        std::vector<std::string> Events;
+        void Report(Unit_Event e) override {
+            Events.push_back(std::to_string(int(e.What)) + ":" + Phase_Name(e.Phase) + ":" +
+                             std::to_string(e.Blocks) + ":" + std::to_string(e.Retries));
+        }
+    } reporter;
+    Unit_Progress progress(reporter);
+    progress.Step_Started(Link_Step::Find_Module);
+    progress.Step_Started(Link_Step::Write_Block);
+    progress.Block_Acknowledged(0, 512);
+    progress.Request_Sent({Link_Step::Write_Block, 1, 512, 1}, "");
+    progress.Request_Sent({Link_Step::Write_Block, 1, 512, 2}, "");
+    progress.Step_Started(Link_Step::Reset_PIC);
+    // The block right after the phase's report waits for the next tenth of a second.
+    EXPECT_EQ(reporter.Events, (std::vector<std::string>{"0:finding:0:0", "0:writing:0:0",
+                                                         "1:writing:1:1", "0:resetting:1:1"}));
 }

@@ -44,6 +44,7 @@ std::string Number_Of(const std::string& device) {
          QJsonDocument::fromJson(QByteArray::fromStdString(ports.Out())).array()) {
         if (port[QStringLiteral("device")].toString().toStdString() == device) {
             EXPECT_EQ(port[QStringLiteral("simulated")], true);
+            EXPECT_EQ(port[QStringLiteral("accessible")], true) << "a unit of the user's own";
             EXPECT_TRUE(port[QStringLiteral("vid_pid")].isNull()) << "present, without USB ids";
             return std::to_string(port[QStringLiteral("number")].toInt());
         }

@@ -2,8 +2,6 @@
 #include "Mono_Bitmap_File.h"
 #include "Picture_Geometry.h"
 #include "Picture_Tone.h"
-#include "Qt_Offscreen_Application.h"
-#include "Qt_Picture_File.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,15 +11,6 @@ namespace {
 
 // Displays of every model, and a few odd ones to reach the edges of the scaling.
 constexpr int Displays[][2] = {{128, 64}, {240, 64}, {240, 128}, {1, 1}, {7, 300}};
-
-// A first byte with its top bit set says the rest is a picture file for Qt's readers.
-constexpr std::uint8_t Picture_File_Form = 0x80;
-
-// Read as vantrel-cli reads a file: SVG text needs the font database of a GUI application.
-Grey_Picture Decoded(const std::uint8_t* bytes, std::size_t size) {
-    static const Fuzz_Input_File file("");
-    return Read_Picture_File(file.Write(bytes, size)).Luma;
-}
 
 Grey_Picture Raw(const std::uint8_t* bytes, std::size_t size) {
     const int width = 1 + bytes[0] % 64;
@@ -34,30 +23,21 @@ Grey_Picture Raw(const std::uint8_t* bytes, std::size_t size) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
-    static Qt_Offscreen_Application application((*argv)[0]);
-    return 0;
-}
-
-// The input as one set of choices, four bytes of options (display and form, scale, dither and
-// invert, threshold), then the source: a picture file, or two bytes of size and RGBA pixels.
-// Every conversion must give exactly the display's pixels, and pure black and white must come
-// out as they went in.
+// The input as one set of choices, four bytes of options (display, scale, dither and invert,
+// threshold), then the source as decoded pixels: two bytes of size and RGBA pixels. Every
+// conversion must give exactly the display's pixels, and pure black and white must come out as
+// they went in.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     if (size < 6) {
         return 0;
     }
-    const auto& display = Displays[(bytes[0] & ~Picture_File_Form) % std::size(Displays)];
+    const auto& display = Displays[bytes[0] % std::size(Displays)];
     Conversion_Options options;
     options.Scale = static_cast<Scale_Mode>(bytes[1] % 4);
     options.Dither = static_cast<Dither_Method>((bytes[2] >> 1) % 4);
     options.Invert = bytes[2] & 1;
     options.Threshold = Lowest_Threshold + bytes[3] % (Highest_Threshold - Lowest_Threshold + 1);
-    const Grey_Picture source =
-        (bytes[0] & Picture_File_Form) ? Decoded(bytes + 4, size - 4) : Raw(bytes + 4, size - 4);
-    if (source.Luma.empty()) {
-        return 0; // not a picture: the command line refuses it before converting
-    }
+    const Grey_Picture source = Raw(bytes + 4, size - 4);
     const int width = source.Width;
     const int height = source.Height;
     const Lit_Picture shown = Convert_Picture(source, display[0], display[1], options);

@@ -1,9 +1,15 @@
 // Port texts as the serial window and vantrel-cli --port take them, and line settings texts.
 #include "Line_Settings.h"
 #include "Port_Choice.h"
+#include "Port_Permission.h"
 #include "Temp_Folder.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <grp.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -132,4 +138,37 @@ TEST(Line_Settings, Four_Fields_At_Their_Edges_Or_The_Field_That_Is_Wrong) {
         }
     }
     EXPECT_EQ(Settings_Text(Link_Line_Settings()), "115200,n,8,1");
+}
+
+// A port the user may not open says so, naming the group that owns it and the new login that
+// joining it takes; without a known group it says whom to ask.
+TEST(Port_Permission, A_Refusal_Names_The_Group_And_The_New_Login) {
+    EXPECT_EQ(English_Permission_Text("/dev/ttyUSB0", "dialout"),
+              "permission denied on /dev/ttyUSB0: the user may not use this device; it belongs to "
+              "the group 'dialout': add the user to it (sudo adduser $USER dialout), then log out "
+              "and in again for it to take effect");
+    EXPECT_EQ(Italian_Permission_Text("/dev/ttyUSB0", "dialout"),
+              "Permesso negato su /dev/ttyUSB0: l'utente non può usare questo dispositivo.\r\n"
+              "Il dispositivo appartiene al gruppo dialout: aggiungere l'utente al gruppo (sudo "
+              "adduser $USER dialout), poi uscire e rientrare nella sessione perché valga.");
+    EXPECT_EQ(English_Permission_Text("/dev/ttyS0", ""),
+              "permission denied on /dev/ttyS0: the user may not use this device; ask the "
+              "administrator for permission to use it, then log out and in again for it to take "
+              "effect");
+    EXPECT_EQ(Italian_Permission_Text("/dev/ttyS0", ""),
+              "Permesso negato su /dev/ttyS0: l'utente non può usare questo dispositivo.\r\n"
+              "Chiedere all'amministratore il permesso di usarlo, poi uscire e rientrare nella "
+              "sessione perché valga.");
+#ifndef _WIN32
+    // A device's group and access come from its permissions; a device not there has neither.
+    Temp_Folder folder("permission");
+    Write_File(folder / "tty", std::string());
+    std::filesystem::permissions(folder / "tty", std::filesystem::perms(0660));
+    EXPECT_EQ(Device_Access(folder / "tty"), Port_Access::Ok);
+    EXPECT_EQ(Device_Group(folder / "tty"), ::getgrgid(::getegid())->gr_name);
+    std::filesystem::permissions(folder / "tty", std::filesystem::perms(0640));
+    EXPECT_EQ(Device_Group(folder / "tty"), "") << "joining a group that may not write is no help";
+    EXPECT_EQ(Device_Access(folder / "gone"), Port_Access::Unknown);
+    EXPECT_EQ(Device_Group(folder / "gone"), "");
+#endif
 }

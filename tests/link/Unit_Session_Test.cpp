@@ -1,4 +1,5 @@
 #include "Link_Rig.h"
+#include "Run_Status.h"
 #include "Test_Bitmap.h"
 #include "Unit_Session.h"
 #include "mod_Compilatore.h"
@@ -133,4 +134,23 @@ TEST_F(Session_Rig, Every_Ending_Of_A_Run_Has_Its_Outcome) {
     }
     Hook = nullptr;
     EXPECT_EQ(sequence.Run(), Run_Outcome::Written) << "after an abort";
+}
+
+// Each run's report counts that run alone, and the status line says where a stopped run ended.
+TEST_F(Session_Rig, Each_Report_Counts_Its_Own_Run) {
+    port.Responder = Silent_On(-1);
+    const Run_Report first = session.Compile_And_Run();
+    EXPECT_EQ(first.Retries, 1);
+    port.Responder = Answer_All;
+    const Run_Report second = session.Compile_And_Run();
+    EXPECT_EQ(second.Outcome, Run_Outcome::Written);
+    EXPECT_EQ(second.Blocks_Written, 512);
+    EXPECT_EQ(second.Retries, 0);
+
+    Run_Report stopped = second;
+    stopped.Outcome = Run_Outcome::Stopped;
+    stopped.Device = "/dev/ttyUSB0";
+    EXPECT_EQ(Run_Status_Text(stopped), "Immagine scritta su /dev/ttyUSB0, reset interrotto.");
+    stopped.Blocks_Written = 511;
+    EXPECT_EQ(Run_Status_Text(stopped), "Scrittura su /dev/ttyUSB0 fermata al blocco 512 di 512.");
 }

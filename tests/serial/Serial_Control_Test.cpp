@@ -1,5 +1,6 @@
 #include "Child_Process.h"
 #include "Frame_Builder.h"
+#include "Line_Settings.h"
 #include "Qt_Console_Window_System.h"
 #include "Qt_Serial_Control.h"
 

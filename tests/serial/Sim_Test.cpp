@@ -1,7 +1,8 @@
 #include "Child_Process.h"
 #include "Frame_Builder.h"
-#include "Port_Registration.h"
-#include "Port_Registry.h"
+#include "Port_Number.h"
+#include "Posix_Port_Registration.h"
+#include "Qt_Port_List.h"
 
 #include <gtest/gtest.h>
 

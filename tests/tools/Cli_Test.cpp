@@ -240,7 +240,7 @@ TEST_F(Cli, Every_Command_Exits_With_The_Status_Of_Its_Outcome) {
         {"preview " + At("short.bin") + " -o " + At("d"), 2, "holds 65535 bytes"},
         {"preview /dev/zero -o " + At("d"), 2, "not a regular file"},
         {"preview " + At("image.bin"), 2, "IMAGE and -o DIR"},
-        {port, 3, "cannot open the port"},
+        {port, 3, "cannot open the port: /dev/null: "},
         {"program --port " + At("gone"), 3, (folder / "gone") + ": no such device"},
         {"program --port serial=NO-SUCH-ADAPTER", 3, "NO-SUCH-ADAPTER"},
         {"program --port 65536", 2, "not a port number"},

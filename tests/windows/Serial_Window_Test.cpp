@@ -61,7 +61,13 @@ void Serial_Window_Test::ON_Opens_The_Chosen_Port_Or_Says_In_Italian_Why_Not() {
          "Impossibile aprire la porta COM 1 (/dev/ttyFAKE1).\r\n"
          "La porta è in uso da un altro programma.",
          "/dev/ttyFAKE1"},
-        {nullptr, [&] { p.port.Refuse_Settings = true; }, 0,
+        // Found by a scan all the same, so that ON can say why it does not open.
+        {nullptr,
+         [&] {
+             p.port.Refuse_Settings = true;
+             Click(p.w, "cmd_Scan_RS232");
+         },
+         0,
          "Impossibile impostare la porta COM 1 (/dev/ttyFAKE1) a 115200,n,8,1.\r\n"
          "La porta non accetta queste impostazioni.",
          "/dev/ttyFAKE1"},

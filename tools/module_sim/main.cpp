@@ -1,5 +1,5 @@
 // module-sim: a simulated display unit on a pseudo-terminal or a serial port.
-#include "Port_Registry.h"
+#include "Posix_Port_Registration.h"
 #include "Sim_EEPROM_File.h"
 #include "Sim_Line.h"
 #include "Sim_Options.h"

@@ -31,8 +31,7 @@ int Run_Config(const Cli_Arguments& args) {
     if (const int status = Fill_Program_Data(options, data, ws, boxes); status != Exit_Ok) {
         return status;
     }
-    if (const File_Failure failure =
-            Write_Configuration_File(save, Configuration_Of(data, ws.Program_Folder()));
+    if (const File_Failure failure = Write_Configuration_File(save, Configuration_Of(data));
         failure.Failed()) {
         std::cerr << "vantrel-cli: " << English_Text(failure) << "\n";
         return Exit_Failed;

@@ -2,8 +2,8 @@
 
 #include "Cli_Commands.h"
 #include "Cli_Interrupt.h"
-#include "Port_Registry.h"
 #include "Production_Status.h"
+#include "Qt_Port_List.h"
 #include "Qt_Unit_Job.h"
 
 #include <QCryptographicHash>

@@ -6,8 +6,8 @@
 #include "Cli_Watch.h"
 #include "EEPROM_Image_File.h"
 #include "Port_Choice.h"
-#include "Port_Registry.h"
 #include "Qt_Console_Window_System.h"
+#include "Qt_Port_List.h"
 #include "Qt_Serial_Control.h"
 #include "Steady_Clock.h"
 #include "Terminal_View.h"
@@ -99,7 +99,7 @@ std::optional<int> Parse(const Cli_Arguments& args, Program_Options& options) {
             return Usage_Error(*refused);
         }
     } else if (options.Production.Ports.empty() && !options.Production.All) {
-        return Usage_Error("no port: --port PORT (or --all) is required");
+        return Usage_Error("no port: --port PORT (or --all, or --watch) is required");
     }
     // Whether the text names a port at all does not depend on which ports are there.
     for (const std::string& port : options.Production.Ports) {

@@ -271,8 +271,7 @@ bool Save_Tabs(Program& p, const QString& folder, const QString& prefix) {
 // The window with a configuration in use and changed since, and its File menu opened.
 bool Save_File_Menu(Program& p, const QString& scratch, const QString& folder) {
     const std::string plant = (scratch + QStringLiteral("/impianto.vantrel")).toStdString();
-    const File_Failure failure =
-        Write_Configuration_File(plant, Configuration_Of(p.data, p.ws.Program_Folder()));
+    const File_Failure failure = Write_Configuration_File(plant, Configuration_Of(p.data));
     if (failure.Failed() || !p.window->Open_Configuration(plant)) {
         std::cerr << "could not open a configuration: " << English_Text(failure) << std::endl;
         return false;

@@ -1,8 +1,11 @@
-#include "Port_Registry.h"
-
-#include "Port_Registration.h"
+#include "Qt_Port_List.h"
 
 #include <QSerialPortInfo>
+
+#ifndef Q_OS_WIN
+#include "Port_Number.h"
+#include "Posix_Port_Registration.h"
+#endif
 
 #include <algorithm>
 
