@@ -69,7 +69,6 @@ Port_Step Port_Watch::Open(std::uint32_t now) {
     Port_Step step;
     const Port_Open_Failure opening = line_->Open(port_);
     const Port_Failure failure = opening.Cause;
-    const std::string& why = opening.Reason;
     if (!opening.Failed()) {
         ever_opened_ = true;
         state_ = unit_ ? Port_State::Stayed : Port_State::Probing;
@@ -87,7 +86,7 @@ Port_Step Port_Watch::Open(std::uint32_t now) {
     // one gone from under the listing and one that opened before are tried again.
     if (ever_opened_ || failure == Port_Failure::In_Use || failure == Port_Failure::Not_Found) {
         if (state_ != Port_State::Skipped) {
-            step.Skipped = why;
+            step.Skipped = opening;
         }
         state_ = Port_State::Skipped;
         due_ = now + Probe_Period_Ms;
@@ -95,7 +94,7 @@ Port_Step Port_Watch::Open(std::uint32_t now) {
     }
     state_ = Port_State::Failed;
     unit_ = true;
-    step.Failed = why;
+    step.Failed = opening;
     return step;
 }
 

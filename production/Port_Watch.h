@@ -29,11 +29,11 @@ enum class Port_State {
 
 // What a step of a port asks of its watch.
 struct Port_Step {
-    bool Start_Unit = false; // a unit answered where there was none: program it
-    bool Unit_Left = false;  // the unit stopped answering, or its port went
-    bool Relist = false;     // the port went away: the port list may have changed
-    std::string Skipped;     // the port is skipped for now: why, in English
-    std::string Failed;      // the port could not be opened: why, in English
+    bool Start_Unit = false;   // a unit answered where there was none: program it
+    bool Unit_Left = false;    // the unit stopped answering, or its port went
+    bool Relist = false;       // the port went away: the port list may have changed
+    Port_Open_Failure Skipped; // the port is skipped for now, and why
+    Port_Open_Failure Failed;  // the port could not be opened, and why
 };
 
 // One watched port: whether a unit is there, found by the detection request on the port's own

@@ -1,7 +1,6 @@
 #include "Production_Log.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -26,35 +25,33 @@ class File_Descriptor {
     int fd_;
 };
 
-bool Fail(const std::string& path, std::string& error) {
-    error = path + ": " + std::strerror(errno);
-    return false;
+File_Failure Fail(const std::string& path) {
+    return System_File_Failure(errno, File_Use::Write, path);
 }
 
 } // namespace
 
-bool Append_Csv_Record(const std::string& path, const Unit_Record& record, std::string& error) {
+File_Failure Append_Csv_Record(const std::string& path, const Unit_Record& record) {
     const File_Descriptor file(
         ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (file.Get() < 0) {
-        return Fail(path, error);
+        return Fail(path);
     }
     struct stat status {};
     if (::fstat(file.Get(), &status) != 0) {
-        return Fail(path, error);
+        return Fail(path);
     }
     if (!S_ISREG(status.st_mode)) {
-        error = path + ": not a regular file";
-        return false;
+        return {File_Cause::Not_Regular, File_Use::Write, path};
     }
     while (::flock(file.Get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
-            return Fail(path, error);
+            return Fail(path);
         }
     }
     // Another station may have written the header between the opening and the lock.
     if (::fstat(file.Get(), &status) != 0) {
-        return Fail(path, error);
+        return Fail(path);
     }
     const std::string text =
         (status.st_size == 0 ? Csv_Header() + "\n" : std::string()) + Csv_Record(record) + "\n";
@@ -66,20 +63,20 @@ bool Append_Csv_Record(const std::string& path, const Unit_Record& record, std::
         if (written >= 0) {
             errno = ENOSPC;
         }
-        return Fail(path, error);
-    }
-    return true;
-}
-
-std::string Station_Records::Add(Unit_Record& record) {
-    record.Finished = Utc_Now();
-    totals_.Add(record);
-    std::string error;
-    if (!log_.empty() && !Append_Csv_Record(log_, record, error)) {
-        log_failed_ = true;
-        return error;
+        return Fail(path);
     }
     return {};
+}
+
+File_Failure Station_Records::Add(Unit_Record& record) {
+    record.Finished = Utc_Now();
+    totals_.Add(record);
+    if (log_.empty()) {
+        return {};
+    }
+    File_Failure failure = Append_Csv_Record(log_, record);
+    log_failed_ = log_failed_ || failure.Failed();
+    return failure;
 }
 
 int Station_Records::Exit_Status() const {

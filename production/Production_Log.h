@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Atomic_File.h"
 #include "Production_Record.h"
 
 #include <string>
@@ -8,8 +9,8 @@
 // Appends the record to the CSV log at `path`, with the header first when the file is new or
 // empty. Several stations may append to one log: the header test and the record are made under
 // an exclusive lock of the file, and the record (with the header when due) goes out in one
-// write to a file opened for appending. False, with the reason, when the log cannot be written.
-bool Append_Csv_Record(const std::string& path, const Unit_Record& record, std::string& error);
+// write to a file opened for appending.
+File_Failure Append_Csv_Record(const std::string& path, const Unit_Record& record);
 
 // The records of a station, in rounds or watching: each is stamped when its unit has ended,
 // counted in the running totals and appended to the CSV log when one is given.
@@ -17,8 +18,8 @@ class Station_Records {
   public:
     explicit Station_Records(std::string log) : log_(std::move(log)) {}
 
-    // Stamps and counts the record; the reason when the log could not be written, else empty.
-    std::string Add(Unit_Record& record);
+    // Stamps and counts the record; a failure when the log could not be written.
+    File_Failure Add(Unit_Record& record);
 
     Production_Totals& Totals() { return totals_; }
     const Production_Totals& Totals() const { return totals_; }

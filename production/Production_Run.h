@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Production_Record.h"
+#include "Serial_Control.h"
 
 #include <cstddef>
 #include <functional>
@@ -28,6 +29,8 @@ struct Unit_Event {
     int Retries = 0;    // so far
     std::string Text;   // Message: what the unit's steps told the user, one or more lines
     Unit_Result Result; // Ended: how
+    // Message: the port did not open, for which Text has the English reason.
+    Port_Failure Open_Failure = Port_Failure::None;
 };
 
 // Where a unit's run reports; any thread may call it.

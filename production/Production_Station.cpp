@@ -104,10 +104,10 @@ int Production_Station::Finish() {
 }
 
 void Production_Station::End(Unit_Record& record) {
-    const std::string log_error = records_.Add(record);
+    const File_Failure log_failure = records_.Add(record);
     output_.Unit_Recorded(record);
-    if (!log_error.empty()) {
-        output_.Log_Failed(log_error);
+    if (log_failure.Failed()) {
+        output_.Log_Failed(log_failure);
     }
 }
 

@@ -43,7 +43,7 @@ class Station_Output {
     virtual void Units_Ended() = 0;
     // A unit's record, once, when it has ended (also for a port refused).
     virtual void Unit_Recorded(const Unit_Record& record) = 0;
-    virtual void Log_Failed(const std::string& error) = 0;
+    virtual void Log_Failed(const File_Failure& failure) = 0;
     virtual void Round_Ended(const std::vector<Unit_Record>& records,
                              const Production_Totals& totals) = 0;
     virtual void Station_Ended(const Production_Totals& totals) = 0;

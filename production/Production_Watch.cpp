@@ -93,14 +93,14 @@ bool Production_Watch::Step_Slots(std::uint32_t now) {
         if (step.Unit_Left) {
             output_.Unit_Left(slot.Unit);
         }
-        if (!step.Skipped.empty()) {
+        if (step.Skipped.Failed()) {
             output_.Port_Skipped(slot.Named, step.Skipped);
         }
         if (step.Start_Unit) {
             const std::size_t unit = Begin_Unit(slot);
             machine_.Start_Unit(unit, slot.Watch.Port());
         }
-        if (!step.Failed.empty()) {
+        if (step.Failed.Failed()) {
             Record_Open_Failure(slot, step.Failed, now);
         }
     }
@@ -123,12 +123,14 @@ std::size_t Production_Watch::Begin_Unit(Slot& slot) {
 }
 
 // A port that does not open is a unit that failed, as in a round: the same events and record.
-void Production_Watch::Record_Open_Failure(Slot& slot, const std::string& why, std::uint32_t now) {
+void Production_Watch::Record_Open_Failure(Slot& slot, const Port_Open_Failure& why,
+                                           std::uint32_t now) {
     const std::size_t unit = Begin_Unit(slot);
     Unit_Event message;
     message.Unit = unit;
     message.What = Unit_Event::Kind::Message;
-    message.Text = "cannot open the port: " + why;
+    message.Text = "cannot open the port: " + why.Reason;
+    message.Open_Failure = why.Cause;
     Unit_Changed(message);
     Unit_Event ended;
     ended.Unit = unit;
@@ -154,10 +156,10 @@ void Production_Watch::Unit_Changed(const Unit_Event& event) {
     record.Blocks = event.Result.Blocks;
     record.Retries = event.Result.Retries;
     record.Seconds = event.Result.Seconds;
-    const std::string log_error = records_.Add(record);
+    const File_Failure log_failure = records_.Add(record);
     output_.Unit_Recorded(event.Unit, record, records_.Totals());
-    if (!log_error.empty()) {
-        output_.Log_Failed(log_error);
+    if (log_failure.Failed()) {
+        output_.Log_Failed(log_failure);
     }
     if (slot.Gone) {
         Drop(std::find_if(slots_.begin(), slots_.end(),

@@ -22,8 +22,8 @@ class Watch_Output {
     virtual ~Watch_Output() = default;
     // A watched port is there and its probes begin; `named` as its records name it.
     virtual void Port_Found(const std::string& named) = 0;
-    // It is skipped for now (another program holds it open): why, in English.
-    virtual void Port_Skipped(const std::string& named, const std::string& why) = 0;
+    // It is skipped for now (another program holds it open), and why.
+    virtual void Port_Skipped(const std::string& named, const Port_Open_Failure& why) = 0;
     virtual void Port_Gone(const std::string& named) = 0;
     // A unit answered on `port`, or the port could not be opened, which counts as its unit
     // failing. `unit` numbers the appearances from 1.
@@ -33,7 +33,7 @@ class Watch_Output {
     // The unit's record, once, when it has ended, with the totals that count it.
     virtual void Unit_Recorded(std::size_t unit, const Unit_Record& record,
                                const Production_Totals& totals) = 0;
-    virtual void Log_Failed(const std::string& error) = 0;
+    virtual void Log_Failed(const File_Failure& failure) = 0;
     // The unit has left: it stopped answering, or its port went.
     virtual void Unit_Left(std::size_t unit) = 0;
     virtual void Watch_Ended(const Production_Totals& totals) = 0;
@@ -94,7 +94,7 @@ class Production_Watch {
     // True when a port asks for a new listing.
     bool Step_Slots(std::uint32_t now);
     std::size_t Begin_Unit(Slot& slot);
-    void Record_Open_Failure(Slot& slot, const std::string& why, std::uint32_t now);
+    void Record_Open_Failure(Slot& slot, const Port_Open_Failure& why, std::uint32_t now);
     // Closes the slot's port and tells that its unit and the port went; returns the next slot.
     std::vector<std::unique_ptr<Slot>>::iterator
     Drop(std::vector<std::unique_ptr<Slot>>::iterator slot);

@@ -43,7 +43,11 @@ Unit_Result Qt_Unit_Job::Run(Unit_Reporter& reporter) {
     Steady_Clock clock;
     Unit_Session session(data, port, ws, clock);
     if (const Port_Open_Failure failure = session.Open_Port(port_); failure.Failed()) {
-        ws.Message_Box("cannot open the port: " + failure.Reason, "", Message_Icon::Critical);
+        Unit_Event event;
+        event.What = Unit_Event::Kind::Message;
+        event.Text = "cannot open the port: " + failure.Reason;
+        event.Open_Failure = failure.Cause;
+        reporter.Report(std::move(event));
         return {Run_Outcome::Module_Not_Found, 0, 0, 0};
     }
     Unit_Progress progress(reporter);

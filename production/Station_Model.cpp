@@ -1,6 +1,7 @@
 #include "Station_Model.h"
 
 #include <algorithm>
+#include <utility>
 
 const Unit_Tile& Station_Model::Unit_Started(std::size_t unit, const Port_Entry& port,
                                              const std::string& named) {
@@ -49,10 +50,14 @@ void Station_Model::Clear() {
     std::erase_if(tiles_, [](const Unit_Tile& tile) { return !tile.Present; });
 }
 
-Unit_Tile* Station_Model::Find(std::size_t unit) {
+const Unit_Tile* Station_Model::Tile(std::size_t unit) const {
     const auto found = std::find_if(tiles_.begin(), tiles_.end(),
                                     [unit](const Unit_Tile& tile) { return tile.Unit == unit; });
     return found == tiles_.end() ? nullptr : &*found;
+}
+
+Unit_Tile* Station_Model::Find(std::size_t unit) {
+    return const_cast<Unit_Tile*>(std::as_const(*this).Tile(unit));
 }
 
 std::string Totals_Line(const Station_Model& model) {

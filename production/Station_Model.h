@@ -37,6 +37,7 @@ class Station_Model {
     void Clear();
 
     const std::vector<Unit_Tile>& Tiles() const { return tiles_; }
+    const Unit_Tile* Tile(std::size_t unit) const;
     int Programmed() const { return programmed_; }
     int Failed() const { return failed_; }
 

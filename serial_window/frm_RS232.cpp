@@ -1,6 +1,6 @@
 #include "frm_RS232.h"
 
-#include "Port_Permission.h"
+#include "Port_Failure_Text.h"
 #include "Run_Status.h"
 #include "mod_RS232_COD.h"
 
@@ -56,23 +56,6 @@ std::string Port_Name(const Port_Entry& port) {
         return port.Device;
     }
     return "COM " + std::to_string(port.Number) + " (" + port.Device + ")";
-}
-
-std::string Failure_Text(Port_Failure failure, const std::string& device) {
-    switch (failure) {
-    case Port_Failure::In_Use:
-        return "La porta è in uso da un altro programma.";
-    case Port_Failure::No_Permission:
-        return Italian_Permission_Text(device, Device_Group(device));
-    case Port_Failure::Not_Found:
-        return "La porta non esiste.";
-    case Port_Failure::Settings_Refused:
-        return "La porta non accetta queste impostazioni.";
-    case Port_Failure::None:
-    case Port_Failure::Other:
-        break;
-    }
-    return "Errore del sistema nell'apertura della porta.";
 }
 
 // Log colours are 0x00BBGGRR values.
@@ -270,7 +253,8 @@ void frm_RS232::cmd_ON_Click() {
                 ? "Impossibile impostare la porta " + Port_Name(chosen) + " a " +
                       Line_Settings_Text + "."
                 : "Impossibile aprire la porta " + Port_Name(chosen) + ".";
-        ws_.Message_Box(first_line + CR_LF + Failure_Text(failure.Cause, chosen.Device),
+        ws_.Message_Box(first_line + CR_LF +
+                            Italian_Port_Failure_Text(failure.Cause, chosen.Device),
                         Title_Error, Message_Icon::Critical);
         return;
     }

@@ -41,8 +41,7 @@ File_Failure Failure(File_Cause cause, File_Use use, const std::string& path, in
 }
 
 File_Failure From_Errno(File_Use use, const std::string& path) {
-    const int error = errno;
-    return Failure(Cause_Of(error), use, path, error);
+    return System_File_Failure(errno, use, path);
 }
 
 // The type of a path that stat() found: only a regular file is read or replaced.
@@ -207,4 +206,8 @@ File_Failure Write_File_Atomically(const std::string& path, std::string_view byt
 
 std::string System_Error_Text(int error) {
     return std::strerror(error);
+}
+
+File_Failure System_File_Failure(int error, File_Use use, const std::string& path) {
+    return Failure(Cause_Of(error), use, path, error);
 }

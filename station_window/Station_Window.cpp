@@ -1,6 +1,7 @@
 #include "Station_Window.h"
 
 #include "File_Dialog.h"
+#include "Port_Failure_Text.h"
 #include "Qt_Port_List.h"
 #include "Station_Tile.h"
 #include "Window_System.h"
@@ -266,9 +267,11 @@ void Station_Window::closeEvent(QCloseEvent* event) {
     }
 }
 
-void Station_Window::Port_Skipped(const std::string& named, const std::string& why) {
-    lbl_Stato->setText(QStringLiteral("%1 saltata per ora (%2): riprovata quando sarà libera.")
-                           .arg(QString::fromStdString(named), QString::fromStdString(why)));
+void Station_Window::Port_Skipped(const std::string& named, const Port_Open_Failure& why) {
+    lbl_Stato->setText(
+        QStringLiteral("%1 saltata per ora: %2 Sarà riprovata.")
+            .arg(QString::fromStdString(named),
+                 QString::fromStdString(Italian_Port_Failure_Text(why.Cause, named))));
 }
 
 void Station_Window::Unit_Started(std::size_t unit, const Port_Entry& port,
@@ -282,7 +285,20 @@ void Station_Window::Unit_Started(std::size_t unit, const Port_Entry& port,
 }
 
 void Station_Window::Unit_Changed(const Unit_Event& event) {
-    Show_Tile(model_.Unit_Changed(event, double(clock_.elapsed()) / 1000));
+    if (event.Open_Failure != Port_Failure::None) {
+        // The event's text is the command line's English reason.
+        Unit_Event told = event;
+        const Unit_Tile* tile = model_.Tile(event.Unit);
+        told.Text = "Impossibile aprire la porta. " +
+                    Italian_Port_Failure_Text(event.Open_Failure, tile ? tile->Device : "");
+        Show_Tile(model_.Unit_Changed(told, Seconds()));
+        return;
+    }
+    Show_Tile(model_.Unit_Changed(event, Seconds()));
+}
+
+double Station_Window::Seconds() const {
+    return double(clock_.elapsed()) / 1000;
 }
 
 void Station_Window::Unit_Recorded(std::size_t unit, const Unit_Record& record,
@@ -291,9 +307,9 @@ void Station_Window::Unit_Recorded(std::size_t unit, const Unit_Record& record,
     Show_State();
 }
 
-void Station_Window::Log_Failed(const std::string& error) {
-    lbl_Stato->setText(
-        QStringLiteral("Registro non scritto: %1").arg(QString::fromStdString(error)));
+void Station_Window::Log_Failed(const File_Failure& failure) {
+    lbl_Stato->setText(QStringLiteral("Registro CSV non scritto: %1")
+                           .arg(QString::fromStdString(Italian_Text(failure))));
 }
 
 void Station_Window::Unit_Left(std::size_t unit) {

@@ -59,17 +59,18 @@ class Station_Window : public QWidget, public Watch_Output {
 
   private:
     void Port_Found(const std::string&) override {}
-    void Port_Skipped(const std::string& named, const std::string& why) override;
+    void Port_Skipped(const std::string& named, const Port_Open_Failure& why) override;
     void Port_Gone(const std::string&) override {}
     void Unit_Started(std::size_t unit, const Port_Entry& port, const std::string& named) override;
     void Unit_Changed(const Unit_Event& event) override;
     void Unit_Recorded(std::size_t unit, const Unit_Record& record,
                        const Production_Totals& totals) override;
-    void Log_Failed(const std::string& error) override;
+    void Log_Failed(const File_Failure& failure) override;
     void Unit_Left(std::size_t unit) override;
     void Watch_Ended(const Production_Totals&) override {}
 
     void Ended();
+    double Seconds() const; // since "Avvia"
     void List_Built_In_Ports();
     void Show_Tile(const Unit_Tile* tile);
     void Show_Tiles();

@@ -28,11 +28,10 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
     Unit_Record record{
         "serial=A,B", "/dev/a\"b,c\nd",      "7\"Q", Run_Outcome::Write_Failed, 7, 2, 9.0184,
         "ab12",       "2024-05-17T09:41:07Z"};
-    std::string error;
-    ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
+    ASSERT_FALSE(Append_Csv_Record(folder / "log.csv", record).Failed());
     record.Serial.reset();
     record.Outcome = Run_Outcome::Written;
-    ASSERT_TRUE(Append_Csv_Record(folder / "log.csv", record, error)) << error;
+    ASSERT_FALSE(Append_Csv_Record(folder / "log.csv", record).Failed());
     EXPECT_EQ(
         Read_File(folder / "log.csv"),
         "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256\n"
@@ -43,7 +42,7 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
               "{\"port\":\"serial=A,B\",\"device\":\"/dev/a\\\"b,c\\nd\",\"serial\":null,"
               "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
-    EXPECT_FALSE(Append_Csv_Record(folder.Path().string(), record, error));
+    EXPECT_EQ(Append_Csv_Record(folder.Path().string(), record).Cause, File_Cause::Folder);
     const struct {
         Run_Outcome Outcome;
         std::string Name, Exit;
@@ -123,7 +122,7 @@ class Fake_Job : public Unit_Job {
     Fake_Job(Run_Outcome outcome, bool wait_for_stop)
         : outcome_(outcome), wait_for_stop_(wait_for_stop) {}
     Unit_Result Run(Unit_Reporter& reporter) override {
-        reporter.Report({0, Unit_Event::Kind::Phase, Unit_Phase::Writing, 3, 1, "", {}});
+        reporter.Report({0, Unit_Event::Kind::Phase, Unit_Phase::Writing, 3, 1, "", {}, {}});
         std::unique_lock lock(mutex_);
         stopped_.wait(lock, [this] { return stop_ || !wait_for_stop_; });
         return {stop_ ? Run_Outcome::Stopped : outcome_, 3, 1, 0};
@@ -185,7 +184,7 @@ TEST(Production, StationRecordsEveryPortAndAStoppedUnitEndsTheRounds) {
         void Unit_Recorded(const Unit_Record& r) override {
             Records.push_back(r.Port + " " + Outcome_Name(r.Outcome));
         }
-        void Log_Failed(const std::string&) override {}
+        void Log_Failed(const File_Failure&) override {}
         void Round_Ended(const std::vector<Unit_Record>&, const Production_Totals&) override {}
         void Station_Ended(const Production_Totals&) override {}
     } output;

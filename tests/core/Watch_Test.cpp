@@ -82,8 +82,8 @@ class Recording_Output : public Watch_Output {
     Station_Model Model;
 
     void Port_Found(const std::string& named) override { Say("found " + named); }
-    void Port_Skipped(const std::string& named, const std::string& why) override {
-        Say("skipped " + named + ": " + why);
+    void Port_Skipped(const std::string& named, const Port_Open_Failure& why) override {
+        Say("skipped " + named + ": " + why.Reason);
     }
     void Port_Gone(const std::string& named) override { Say("gone " + named); }
     void Unit_Started(std::size_t unit, const Port_Entry& port, const std::string& named) override {
@@ -93,7 +93,8 @@ class Recording_Output : public Watch_Output {
     void Unit_Changed(const Unit_Event& event) override {
         Model.Unit_Changed(event, 0);
         if (event.What == Unit_Event::Kind::Message) {
-            Say("say " + std::to_string(event.Unit) + " " + event.Text);
+            const bool opening = event.Open_Failure != Port_Failure::None;
+            Say("say " + std::to_string(event.Unit) + (opening ? " (opening) " : " ") + event.Text);
         }
     }
     void Unit_Recorded(std::size_t unit, const Unit_Record& record,
@@ -102,7 +103,7 @@ class Recording_Output : public Watch_Output {
         Say("record " + std::to_string(unit) + " " + record.Port + " " +
             Outcome_Name(record.Outcome));
     }
-    void Log_Failed(const std::string&) override { Say("log failed"); }
+    void Log_Failed(const File_Failure&) override { Say("log failed"); }
     void Unit_Left(std::size_t unit) override {
         Model.Unit_Left(unit);
         Say("left " + std::to_string(unit));
@@ -270,7 +271,7 @@ TEST(Watch, Units_Are_Programmed_Once_Per_Appearance) {
             {600, "refuse b -1", {}},
             {1000, "plug b", {"found /dev/b"}},
             {2999, "", {}},
-            {3000, "", {"start 2 /dev/b", "say 2 cannot open the port: permission denied",
+            {3000, "", {"start 2 /dev/b", "say 2 (opening) cannot open the port: permission denied",
                         "record 2 /dev/b not_found"}},
             {9000, "unplug b", {"left 2", "gone /dev/b"}}}, 3},
         {"a port held by another program is skipped, then programmed when released", {

@@ -6,6 +6,7 @@
 #include "Window_Test_Support.h"
 #include "mod_Compilatore.h"
 
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QLineEdit>
 
@@ -44,6 +45,13 @@ void Station_Window_Test::Units_Plugged_In_Are_Programmed_And_Ferma_Stops_The_Re
 
     auto first =
         std::make_unique<Simulated_Unit>(std::vector<std::string>{"--dump", folder / "first.bin"});
+    // The serial window holds one unit's port: the station skips it until it is released.
+    Simulated_Unit held{{"--dump", folder / "held.bin"}};
+    QPointer<frm_RS232> w = p.Open_Serial_Window();
+    auto* list = Control<QComboBox>(w, "cmb_RS232");
+    list->setCurrentIndex(list->findData(QString::fromStdString(held.Device)));
+    Click(w, "cmd_ON");
+    QVERIFY(p.port.PortOpen());
     Click(s, "cmd_Avvia");
     QVERIFY(s->Running());
     const QByteArray sha256 =
@@ -54,10 +62,25 @@ void Station_Window_Test::Units_Plugged_In_Are_Programmed_And_Ferma_Stops_The_Re
     Simulated_Unit second{{"--dump", folder / "second.bin"}};
     QTRY_COMPARE_WITH_TIMEOUT(s->Model().Programmed(), 2, 30000);
     QCOMPARE(s->findChildren<Station_Tile*>().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(s, "lbl_Stato")->text(),
+                              QString::fromStdString(held.Device +
+                                                     " saltata per ora: La porta è in uso da un "
+                                                     "altro programma. Sarà riprovata."),
+                              10000);
+    Click(w, "cmd_OFF");
+    QTRY_COMPARE_WITH_TIMEOUT(s->Model().Programmed(), 3, 30000);
+    QVERIFY(Read_File(folder / "held.bin") == image);
+    // Nor does the serial window list a port the station holds.
+    w->close();
+    QTRY_VERIFY(w.isNull() || !w->isVisible());
+    list = Control<QComboBox>(p.Open_Serial_Window(), "cmb_RS232");
+    QCOMPARE(list->findData(QString::fromStdString(held.Device)), -1);
+    QVERIFY(list->count() > 0);
+    p.window->Serial_Window()->close();
     QVERIFY(Read_File(folder / "first.bin") == image);
     QVERIFY(Read_File(folder / "second.bin") == image);
     QCOMPARE(Control<QLabel>(s, "lbl_Totali")->text(),
-             QStringLiteral("Programmati: 2    Falliti: 0"));
+             QStringLiteral("Programmati: 3    Falliti: 0"));
     QVERIFY(s->findChildren<QLabel*>(QStringLiteral("lbl_Outcome"))[0]->text() ==
             QStringLiteral("programmato"));
 
@@ -66,20 +89,20 @@ void Station_Window_Test::Units_Plugged_In_Are_Programmed_And_Ferma_Stops_The_Re
     QTRY_VERIFY_WITH_TIMEOUT(!s->Model().Tiles()[0].Present, 10000);
     QVERIFY(!s->findChildren<Station_Tile*>()[0]->isEnabled());
     Click(s, "cmd_Pulisci");
-    QCOMPARE(s->Model().Tiles().size(), std::size_t(1));
+    QCOMPARE(s->Model().Tiles().size(), std::size_t(2));
 
     Simulated_Unit slow{{"--write-time", "40"}};
-    QTRY_VERIFY_WITH_TIMEOUT(s->Model().Tiles().size() == 2 &&
-                                 s->Model().Tiles()[1].Status.Phase == Unit_Phase::Writing,
+    QTRY_VERIFY_WITH_TIMEOUT(s->Model().Tiles().size() == 3 &&
+                                 s->Model().Tiles()[2].Status.Phase == Unit_Phase::Writing,
                              10000);
     Click(s, "cmd_Ferma");
     QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 10000);
-    QCOMPARE(s->Model().Tiles()[1].Status.Outcome, std::optional(Run_Outcome::Stopped));
+    QCOMPARE(s->Model().Tiles()[2].Status.Outcome, std::optional(Run_Outcome::Stopped));
     QCOMPARE(Control<QLabel>(s, "lbl_Totali")->text(),
-             QStringLiteral("Programmati: 2    Falliti: 1"));
+             QStringLiteral("Programmati: 3    Falliti: 1"));
     // One CSV line per unit under the header, as the command line logs them.
     const std::string log = Read_File(folder / "log.csv");
-    QCOMPARE(std::count(log.begin(), log.end(), '\n'), 4);
+    QCOMPARE(std::count(log.begin(), log.end(), '\n'), 5);
     QVERIFY(log.find(",stopped,") != std::string::npos);
 }
 

@@ -110,8 +110,9 @@ class Cli_Station_Output : public Station_Output {
             std::cout << Json_Record(record) << "\n" << std::flush;
         }
     }
-    void Log_Failed(const std::string& error) override {
-        std::cerr << "vantrel-cli: log not written: " << error << "\n";
+    void Log_Failed(const File_Failure& failure) override {
+        std::cerr << "vantrel-cli: log not written: " << failure.Path << ": "
+                  << English_Reason(failure) << "\n";
     }
     void Round_Ended(const std::vector<Unit_Record>& records,
                      const Production_Totals& totals) override {

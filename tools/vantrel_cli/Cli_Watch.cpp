@@ -27,8 +27,8 @@ class Cli_Watch_Output : public Watch_Output {
     void Port_Found(const std::string& named) override {
         Say(named + ": port found, waiting for a unit\n");
     }
-    void Port_Skipped(const std::string& named, const std::string& why) override {
-        Say(named + ": skipped for now: " + why + "\n");
+    void Port_Skipped(const std::string& named, const Port_Open_Failure& why) override {
+        Say(named + ": skipped for now: " + why.Reason + "\n");
     }
     void Port_Gone(const std::string& named) override { Say(named + ": port gone\n"); }
     void Unit_Started(std::size_t unit, const Port_Entry& port, const std::string& named) override {
@@ -64,8 +64,9 @@ class Cli_Watch_Output : public Watch_Output {
             std::cout << Json_Record(record) << "\n" << std::flush;
         }
     }
-    void Log_Failed(const std::string& error) override {
-        Say("vantrel-cli: log not written: " + error + "\n");
+    void Log_Failed(const File_Failure& failure) override {
+        Say("vantrel-cli: log not written: " + failure.Path + ": " + English_Reason(failure) +
+            "\n");
     }
     void Unit_Left(std::size_t unit) override {
         if (const Unit_Tile* tile = model_.Unit_Left(unit)) {
