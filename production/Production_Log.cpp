@@ -32,8 +32,9 @@ File_Failure Fail(const std::string& path) {
 } // namespace
 
 File_Failure Append_Csv_Record(const std::string& path, const Unit_Record& record) {
+    // Non-blocking: a pipe without a reader fails at once rather than holding the station.
     const File_Descriptor file(
-        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644));
     if (file.Get() < 0) {
         return Fail(path);
     }

@@ -60,6 +60,9 @@ Station_Tile::Station_Tile(QWidget* parent) : QFrame(parent) {
     counts_ = Line(layout, "lbl_Counts");
     outcome_ = Line(layout, "lbl_Outcome");
     outcome_->setWordWrap(true);
+    // Room for a reason of four lines, so that no tile squeezes its own.
+    outcome_->setMinimumHeight(4 * outcome_->fontMetrics().lineSpacing());
+    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     time_ = Line(layout, "lbl_Time");
 }
 
@@ -80,7 +83,10 @@ void Station_Tile::Show(const Unit_Tile& tile, int total_blocks) {
     if (tile.Status.Outcome) {
         QString words = QString::fromUtf8(Outcome_Word(*tile.Status.Outcome));
         if (*tile.Status.Outcome != Run_Outcome::Written && !tile.Reason.empty()) {
-            words += QStringLiteral(": ") + QString::fromStdString(tile.Reason);
+            // A message of several lines reads as one sentence after another on a narrow tile.
+            words +=
+                QStringLiteral(": ") +
+                QString::fromStdString(tile.Reason).replace(QLatin1Char('\n'), QLatin1Char(' '));
         }
         outcome_->setText(words);
         outcome_->setStyleSheet(QStringLiteral("font-weight: bold; color: %1")

@@ -69,6 +69,13 @@ Station_Window::Station_Window(const Program_Data& data, Window_System& ws, File
     cmd_Pulisci = Button("Pulisci", "cmd_Pulisci");
     cmd_Immagine_File = Button("Immagine da file…", "cmd_Immagine_File");
     cmd_Immagine_Finestra = Button("Immagine della finestra principale", "cmd_Immagine_Finestra");
+    cmd_Avvia->setToolTip(
+        QStringLiteral("Compila l'immagine e programma ogni unità appena viene collegata"));
+    cmd_Ferma->setToolTip(QStringLiteral("Ferma le unità in corso, senza reset"));
+    cmd_Pulisci->setToolTip(QStringLiteral("Toglie i riquadri delle unità scollegate"));
+    cmd_Immagine_File->setToolTip(QStringLiteral("Programma un'immagine EEPROM salvata su file"));
+    cmd_Immagine_Finestra->setToolTip(
+        QStringLiteral("Programma l'immagine della configurazione della finestra principale"));
     connect(cmd_Avvia, &QPushButton::clicked, this, [this] { Start(); });
     connect(cmd_Ferma, &QPushButton::clicked, this, [this] { Stop(); });
     connect(cmd_Pulisci, &QPushButton::clicked, this, [this] { Clear(); });

@@ -7,6 +7,7 @@
 #include "Unit_Progress.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <clocale>
 #include <condition_variable>
@@ -43,6 +44,10 @@ TEST(Production, LogHasOneHeaderAndQuotesFields) {
               "\"outcome\":\"written\",\"exit_code\":0,\"blocks\":7,\"retries\":2,"
               "\"seconds\":9.018,\"image_sha256\":\"ab12\",\"finished\":\"2024-05-17T09:41:07Z\"}");
     EXPECT_EQ(Append_Csv_Record(folder.Path().string(), record).Cause, File_Cause::Folder);
+    EXPECT_EQ(Append_Csv_Record("/dev/null", record).Cause, File_Cause::Not_Regular);
+    // A pipe nobody reads is refused at once, never waited on.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    EXPECT_TRUE(Append_Csv_Record(folder / "pipe", record).Failed());
     const struct {
         Run_Outcome Outcome;
         std::string Name, Exit;

@@ -9,8 +9,21 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 
+#include <csignal>
 #include <fstream>
+
+// Answers the next question with `button`, keeping its text in `asked`.
+void Answer_Next(QMessageBox::StandardButton button, QString& asked) {
+    QTimer::singleShot(0, [button, &asked] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = box->text();
+            box->button(button)->click();
+        }
+    });
+}
 
 class Station_Window_Test : public QObject {
     Q_OBJECT
@@ -104,6 +117,52 @@ void Station_Window_Test::Units_Plugged_In_Are_Programmed_And_Ferma_Stops_The_Re
     const std::string log = Read_File(folder / "log.csv");
     QCOMPARE(std::count(log.begin(), log.end(), '\n'), 5);
     QVERIFY(log.find(",stopped,") != std::string::npos);
+    const auto outcomes = s->findChildren<QLabel*>(QStringLiteral("lbl_Outcome"));
+    QVERIFY(outcomes[0]->styleSheet().contains(QStringLiteral("#1b7f1b")));
+    QVERIFY(outcomes[2]->styleSheet().contains(QStringLiteral("#c06000")));
+
+    // The watch's reasons are the command line's English; the window tells them in Italian.
+    Watch_Output& watch = *s;
+    Port_Entry refused;
+    refused.Device = "/dev/ttyUSB7";
+    watch.Unit_Started(100, refused, refused.Device);
+    Unit_Event opening;
+    opening.Unit = 100;
+    opening.What = Unit_Event::Kind::Message;
+    opening.Text = "cannot open the port: /dev/ttyUSB7: in use by another program";
+    opening.Open_Failure = Port_Failure::In_Use;
+    watch.Unit_Changed(opening);
+    QCOMPARE(s->Model().Tiles().back().Reason,
+             std::string("Impossibile aprire la porta. La porta è in uso da un altro programma."));
+    watch.Log_Failed({File_Cause::Disk_Full, File_Use::Write, "/x/log.csv"});
+    const QString unwritten = Control<QLabel>(s, "lbl_Stato")->text();
+    QVERIFY2(unwritten.startsWith(
+                 QStringLiteral("Registro CSV non scritto: Impossibile salvare /x/log.csv: ")) &&
+                 !unwritten.contains(QStringLiteral("space")),
+             qPrintable(unwritten));
+
+    // Closing while a unit runs asks first; "No" keeps the station running.
+    for (Simulated_Unit* unit : {&second, &held, &slow}) {
+        unit->Process.Stop(SIGTERM);
+    }
+    Simulated_Unit last{{"--write-time", "40"}};
+    Click(s, "cmd_Avvia");
+    QTRY_VERIFY_WITH_TIMEOUT(s->Model().Tiles().size() == 1 &&
+                                 s->Model().Tiles()[0].Status.Phase == Unit_Phase::Writing,
+                             10000);
+    QString asked;
+    Answer_Next(QMessageBox::No, asked);
+    s->close();
+    QCOMPARE(asked, QStringLiteral("Fermare la stazione?"));
+    QVERIFY(s && s->isVisible() && s->Running());
+    asked.clear();
+    Answer_Next(QMessageBox::Yes, asked);
+    s->close();
+    QCOMPARE(asked, QStringLiteral("Fermare la stazione?"));
+    QTRY_VERIFY_WITH_TIMEOUT(s.isNull(), 10000);
+    const std::string closed_log = Read_File(folder / "log.csv");
+    QCOMPARE(std::count(closed_log.begin(), closed_log.end(), '\n'), 6);
+    QCOMPARE(closed_log.rfind(",stopped,") > log.size(), true);
 }
 
 QTEST_MAIN(Station_Window_Test)

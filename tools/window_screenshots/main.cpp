@@ -1,20 +1,15 @@
 // Saves pictures of both programs' windows into a folder: every tab of Vantrel and Quorrin (with
 // a box whose file has gone, and typed glyph values refused), the "File", "Immagini" and
-// "Modifica" menus, the file dialog, the restore question and the conversion dialog, and the
-// serial window with its port list; before, during (a block and a retry) and after a programming
-// run against module-sim; with another port picked while the port is open; and after a rescan
-// that no longer finds the chosen unit. Run by scripts/screenshots under a virtual X server,
-// started in Italian as the programs start.
+// "Modifica" menus, the file dialog, the restore question and the conversion dialog, the serial
+// window (Serial_Shots.cpp) and the production station (Station_Shots.cpp), both against
+// module-sim. Run by scripts/screenshots under a virtual X server, started in Italian as the
+// programs start.
 #include "Configuration.h"
 #include "Convert_Dialog.h"
-#include "File_Dialog.h"
 #include "Italian_Desktop.h"
 #include "Qt_File_Dialog.h"
-#include "Qt_Serial_Control.h"
-#include "Qt_Widgets_Window_System.h"
 #include "Restore_Default_Dialog.h"
-#include "Steady_Clock.h"
-#include "frm_Tessaro.h"
+#include "Screenshot_Support.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -47,72 +42,6 @@
 #include <memory>
 
 namespace {
-
-// The programs' own window system, except that a message is printed and counted instead of
-// waiting for a click nobody makes, and that a run can be photographed from inside its waits.
-class Unattended_Window_System : public Qt_Widgets_Window_System {
-  public:
-    int Messages = 0;
-    std::function<void()> During_Run;
-
-    void Message_Box(const std::string& text, const std::string& title, Message_Icon) override {
-        ++Messages;
-        std::cerr << title << ": " << text << std::endl;
-    }
-    void Yield(std::uint32_t max_wait_ms) override {
-        Qt_Widgets_Window_System::Yield(max_wait_ms);
-        if (During_Run) {
-            During_Run();
-        }
-    }
-};
-
-// Hands out the chosen files in order.
-class Chosen_Files : public File_Dialog {
-  public:
-    std::deque<std::string> Files;
-    std::optional<std::string> Show_Save(const std::string&, int,
-                                         const std::string& suggested) override {
-        return suggested;
-    }
-    std::optional<std::string> Show_Open(const std::string&, int) override {
-        if (Files.empty()) {
-            return std::nullopt;
-        }
-        std::string file = Files.front();
-        Files.pop_front();
-        return file;
-    }
-};
-
-struct Program {
-    explicit Program(const Program_Description& description) : data(description) {
-        window = std::make_unique<frm_Tessaro>(data, ws, dialog, port, clock);
-        window->Form_Load();
-        window->show();
-    }
-
-    Program_Data data;
-    Unattended_Window_System ws;
-    Chosen_Files dialog;
-    Qt_Serial_Control port;
-    Steady_Clock clock;
-    std::unique_ptr<frm_Tessaro> window;
-};
-
-void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-    }
-}
-
-bool Save(QWidget* window, const QString& folder, const QString& name) {
-    Settle();
-    const QString path = folder + "/" + name + ".png";
-    const bool saved = window->grab().save(path);
-    std::cout << (saved ? "saved " : "could not save ") << path.toStdString() << std::endl;
-    return saved;
-}
 
 // A 1-bit background with a frame and a caption, to show a chosen picture at its own size.
 QString Sample_Background(const QString& folder, int width, int height) {
@@ -332,6 +261,8 @@ int main(int argc, char** argv) {
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(folder);
     QTemporaryDir scratch;
+    // The simulated units of these pictures register here, out of sight of any other program.
+    qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
     bool saved = true;
 
     Program vantrel(Vantrel_Program());
@@ -358,82 +289,7 @@ int main(int argc, char** argv) {
     // Hidden, not closed: closing would ask about the background chosen for the pictures.
     quorrin.window->hide();
 
-    // Two units: the second starts after the serial window has scanned, so Aggiorna finds it.
-    // The first loses one block's request, so the run shows a retry.
-    QProcess sim;
-    QProcess second_sim;
-    const auto start_unit = [&argv](QProcess& unit, QStringList faults = {}) {
-        unit.start(QString::fromLocal8Bit(argv[2]), QStringList{QStringLiteral("--pty")} + faults);
-        while (unit.state() != QProcess::NotRunning && !unit.canReadLine()) {
-            unit.waitForReadyRead(5000);
-        }
-        return QString::fromLocal8Bit(unit.readLine()).trimmed();
-    };
-    const QString device = start_unit(sim, {QStringLiteral("--lose-block"), QStringLiteral("300")});
-
-    vantrel.window->findChild<QAction*>(QStringLiteral("smnu_Comunicazione"))->trigger();
-    frm_RS232* serial = vantrel.window->Serial_Window();
-    auto* list = serial->findChild<QComboBox*>(QStringLiteral("cmb_RS232"));
-    const QString second_device = start_unit(second_sim);
-    serial->findChild<QPushButton*>(QStringLiteral("cmd_Scan_RS232"))->click();
-    if (list->findData(device) < 0 || list->findData(second_device) < 0) {
-        std::cerr << "the serial window does not list both simulated units" << std::endl;
-        return 1;
-    }
-    list->setCurrentIndex(list->findData(device));
-    list->showPopup();
-    Settle();
-    // The open list is a window of its own: draw it into the picture of the serial window.
-    QPixmap with_list = serial->grab();
-    QWidget* popup = list->view()->window();
-    QPainter(&with_list)
-        .drawPixmap(popup->mapToGlobal(QPoint()) - serial->mapToGlobal(QPoint()), popup->grab());
-    const QString list_path = folder + QStringLiteral("/serial_0_port_list.png");
-    saved = with_list.save(list_path) && saved;
-    std::cout << "saved " << list_path.toStdString() << std::endl;
-    list->hidePopup();
-    saved = Save(serial, folder, QStringLiteral("serial_1_before_run")) && saved;
-    serial->findChild<QPushButton*>(QStringLiteral("cmd_ON"))->click();
-    saved = Save(serial, folder, QStringLiteral("serial_2_port_open")) && saved;
-
-    auto* progress = serial->findChild<QProgressBar*>(QStringLiteral("pgb_RS232"));
-    auto* status = serial->findChild<QLabel*>(QStringLiteral("lbl_Stato"));
-    bool during_saved = false;
-    bool retry_saved = false;
-    vantrel.ws.During_Run = [&] {
-        // A run refreshes the window on a timer; bring it up to date before the picture.
-        serial->Refresh_View();
-        if (!during_saved && progress->value() >= 256) {
-            during_saved = true;
-            saved = Save(serial, folder, QStringLiteral("serial_3_during_run")) && saved;
-        }
-        if (!retry_saved && status->text().contains(QStringLiteral("nuovo tentativo"))) {
-            retry_saved = true;
-            saved = Save(serial, folder, QStringLiteral("serial_4_retry")) && saved;
-        }
-    };
-    serial->findChild<QPushButton*>(QStringLiteral("cmd_Write_RS232"))->click();
-    vantrel.ws.During_Run = nullptr;
-    saved = saved && during_saved && retry_saved;
-    saved = Save(serial, folder, QStringLiteral("serial_5_after_run")) && saved;
-
-    // Another unit picked while the port is open: the label still names the open one.
-    list->setCurrentIndex(list->findData(second_device));
-    saved = Save(serial, folder, QStringLiteral("serial_6_other_port_picked")) && saved;
-    list->setCurrentIndex(list->findData(device));
-    serial->findChild<QPushButton*>(QStringLiteral("cmd_OFF"))->click();
-    // The chosen unit ends: the rescan chooses nothing rather than the other unit.
-    sim.terminate();
-    sim.waitForFinished(3000);
-    serial->findChild<QPushButton*>(QStringLiteral("cmd_Scan_RS232"))->click();
-    saved = Save(serial, folder, QStringLiteral("serial_7_chosen_unit_gone")) && saved;
-
-    // Only the serial window is closed, which closes its port: closing the main window would ask
-    // about the configuration's unsaved changes and wait for a click nobody makes.
-    serial->close();
-    for (QProcess* unit : {&sim, &second_sim}) {
-        unit->terminate();
-        unit->waitForFinished(3000);
-    }
+    saved = Save_Serial_Window(vantrel, folder, QString::fromLocal8Bit(argv[2])) && saved;
+    saved = Save_Station_Window(vantrel, folder, QString::fromLocal8Bit(argv[2])) && saved;
     return saved && vantrel.ws.Messages == 0 ? 0 : 1;
 }
