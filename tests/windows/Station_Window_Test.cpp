@@ -154,7 +154,10 @@ void Station_Window_Test::Units_Plugged_In_Are_Programmed_And_Ferma_Stops_The_Re
     Answer_Next(QMessageBox::No, asked);
     s->close();
     QCOMPARE(asked, QStringLiteral("Fermare la stazione?"));
-    QVERIFY(s && s->isVisible() && s->Running());
+    // The unit writes on.
+    const int blocks = s->Model().Tiles()[0].Status.Blocks;
+    QTRY_VERIFY_WITH_TIMEOUT(s && s->Model().Tiles()[0].Status.Blocks > blocks + 10, 10000);
+    QVERIFY(s->isVisible() && s->Running());
     asked.clear();
     Answer_Next(QMessageBox::Yes, asked);
     s->close();
