@@ -90,6 +90,11 @@ Port_Choice By_Path(const std::string& path, const std::vector<Port_Entry>& list
     return Found(unlisted);
 }
 
+bool All_Digits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
 } // namespace
 
 Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& listed) {
@@ -100,16 +105,28 @@ Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& 
     if (Starts_With_No_Case(trimmed, "COM")) {
         return By_Number(text, trimmed, listed);
     }
-    if (std::all_of(trimmed.begin(), trimmed.end(),
-                    [](unsigned char c) { return std::isdigit(c) != 0; })) {
+    if (All_Digits(trimmed)) {
         return By_Number(text, "COM" + trimmed, listed);
     }
-    if (Starts_With_No_Case(trimmed, "serial=")) {
-        return By_Serial_Number(trimmed.substr(7), listed);
+    if (const auto serial = Named_Serial_Number(trimmed)) {
+        return By_Serial_Number(*serial, listed);
     }
     // "ttyUSB0" and "pts/7" name devices under /dev/; a path says where it starts.
     const bool path = trimmed.front() == '/' || trimmed.front() == '.';
     return By_Path(path ? trimmed : "/dev/" + trimmed, listed);
+}
+
+bool Names_Port_Number(const std::string& text) {
+    const std::string trimmed = Trimmed(text);
+    return Starts_With_No_Case(trimmed, "COM") || All_Digits(trimmed);
+}
+
+std::optional<std::string> Named_Serial_Number(const std::string& text) {
+    const std::string trimmed = Trimmed(text);
+    if (!Starts_With_No_Case(trimmed, "serial=")) {
+        return std::nullopt;
+    }
+    return trimmed.substr(7);
 }
 
 bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now) {

@@ -26,6 +26,12 @@ struct Port_Choice {
 // Gone; a serial number on several ports is Ambiguous.
 Port_Choice Choose_Port(const std::string& text, const std::vector<Port_Entry>& listed);
 
+// Whether a text names a port by its number ("3", "COM 3"): a number stands for whatever device
+// holds it in one listing, and a watch outlives many listings.
+bool Names_Port_Number(const std::string& text);
+// The USB serial number a "serial=XXXX" text names, or none for any other text.
+std::optional<std::string> Named_Serial_Number(const std::string& text);
+
 // Whether the unit chosen from an earlier listing is still behind its device in the listing
 // `now`. A device that was not listed is left for the opening to find.
 bool Still_There(const Port_Entry& chosen, const std::vector<Port_Entry>& now);

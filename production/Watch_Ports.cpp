@@ -3,34 +3,6 @@
 #include "Port_Choice.h"
 
 #include <algorithm>
-#include <cctype>
-
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool Starts_With_No_Case(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
-} // namespace
-
-bool Names_Port_Number(const std::string& text) {
-    const std::string trimmed = Trimmed(text);
-    return Starts_With_No_Case(trimmed, "COM") ||
-           (!trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(),
-                                            [](unsigned char c) { return std::isdigit(c) != 0; }));
-}
 
 std::vector<Watched_Port> Watched_Ports(const std::vector<std::string>& texts,
                                         const std::vector<Port_Entry>& listed,
@@ -51,10 +23,9 @@ std::vector<Watched_Port> Watched_Ports(const std::vector<std::string>& texts,
         }
     }
     for (const std::string& text : texts) {
-        const std::string trimmed = Trimmed(text);
-        if (Starts_With_No_Case(trimmed, "serial=")) {
+        if (const auto serial = Named_Serial_Number(text)) {
             for (const Port_Entry& port : listed) {
-                if (!port.Serial_Number.empty() && port.Serial_Number == trimmed.substr(7)) {
+                if (!port.Serial_Number.empty() && port.Serial_Number == *serial) {
                     add(port, text);
                 }
             }

@@ -5,10 +5,6 @@
 #include <string>
 #include <vector>
 
-// Whether a --port text names a port by its number ("3", "COM 3"): a number stands for whatever
-// device holds it in one listing, and a watch outlives many listings.
-bool Names_Port_Number(const std::string& text);
-
 // A port a watch covers, with the name its records give it.
 struct Watched_Port {
     Port_Entry Port;

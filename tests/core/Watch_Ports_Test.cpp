@@ -1,4 +1,5 @@
 // Which ports a watch covers, and what its probe line takes for an answer.
+#include "Port_Choice.h"
 #include "Probe_Line.h"
 #include "Scripted_Serial_Control.h"
 #include "Temp_Folder.h"
