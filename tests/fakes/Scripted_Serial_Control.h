@@ -128,3 +128,15 @@ class Scripted_Serial_Control : public Serial_Control {
     std::string waiting_;
     std::function<void()> handler_;
 };
+
+// Answers at once, but is silent to every request with `command` (a write from block
+// `from_block` on), or, with a command of -1, to the first request of all.
+inline Scripted_Serial_Control::Responder_Function Silent_On(int command, unsigned from_block = 0) {
+    return [command, from_block](const std::string& request, std::size_t index) {
+        const auto byte = [&](std::size_t i) { return unsigned(std::uint8_t(request[i])); };
+        const unsigned block = byte(0) == 0x04 ? (byte(4) << 8 | byte(5)) / 128 : 0;
+        const bool silent =
+            command < 0 ? index == 0 : int(byte(0)) == command && block >= from_block;
+        return silent ? std::vector<std::string>{} : Answer_All(request, index);
+    };
+}

@@ -36,14 +36,6 @@ class Session_Rig : public Link_Rig, public ::testing::Test {
     } sequence{&session};
 };
 
-// Silent to every request with `command`, or only to the first request of all.
-Scripted_Serial_Control::Responder_Function Silent_On(int command) {
-    return [command](const std::string& request, std::size_t index) {
-        const bool silent = command < 0 ? index == 0 : std::uint8_t(request[0]) == command;
-        return silent ? std::vector<std::string>{} : Answer_All(request, index);
-    };
-}
-
 } // namespace
 
 // A click during the run starts no second one.
