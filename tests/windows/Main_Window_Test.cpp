@@ -266,7 +266,6 @@ void Main_Window_Test::Typed_Glyph_Values_Move_The_Grid_Or_Are_Refused_Beside_It
     } rows[] = {
         {true, " 0 ,0x1F,255, 0X80,7", {0, 31, 255, 128, 7}, ""},
         {true, "256,0,0,0,0", {}, "Valore non valido: \"256\"" + range_5x8},
-        {true, "0x100,0,0,0,0", {}, "Valore non valido: \"0x100\"" + range_5x8},
         {true, "-1,0,0,0,0", {}, "Valore non valido: \"-1\"" + range_5x8},
         {true, "0x,0,0,0,0", {}, "Valore non valido: \"0x\"" + range_5x8},
         {true, "1,2,,4,5", {}, "Valore non valido: \"\"" + range_5x8},
@@ -278,7 +277,6 @@ void Main_Window_Test::Typed_Glyph_Values_Move_The_Grid_Or_Are_Refused_Beside_It
          {65535, 65535, 0, 1, 2, 3, 4, 5, 6, 32768},
          ""},
         {false, "65536,0,0,0,0,0,0,0,0,0", {}, "Valore non valido: \"65536\"" + range_10x16},
-        {false, "0x10000,0,0,0,0,0,0,0,0,0", {}, "Valore non valido: \"0x10000\"" + range_10x16},
     };
     for (const auto& row : rows) {
         const char* suffix = row.small ? "Font_5x8" : "Font_10x16";
