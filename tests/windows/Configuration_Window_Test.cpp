@@ -90,12 +90,8 @@ void Configuration_Window_Test::
         bool closes;
         bool saved;
     } cases[] = {
-        {false, 0, "", true, false},
-        {false, 1, "Annulla", false, false},
-        {false, 1, "Non salvare", true, false},
-        {true, 2, "", true, false},
-        {true, 1, "Annulla", false, false},
-        {true, 1, "Non salvare", true, false},
+        {false, 0, "", true, false},    {false, 1, "Non salvare", true, false},
+        {true, 2, "", true, false},     {true, 1, "Annulla", false, false},
         {true, 1, "Salva", true, true},
     };
     const std::string file = folder_.filePath("prompt.vantrel").toStdString();
