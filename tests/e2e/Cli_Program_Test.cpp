@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -139,68 +138,6 @@ TEST(Cli_Program, EveryOutcomeExitsWithItsStatus) {
             EXPECT_TRUE(units[i]->Held() == *c.Held) << i;
         }
     }
-}
-
-// Several units at once, one of which never acknowledges a block; each ends with its one-port exit
-// status in its record and its log line, and the run with the highest of them.
-TEST(Production, UnitsAtOnceEachOnItsOwn) {
-    Temp_Folder folder("production");
-    std::string image(65536, '\0');
-    std::mt19937 random(7);
-    std::generate(image.begin(), image.end(), [&] { return char(random()); });
-    Write_File(folder / "image.bin", image);
-    const std::string sha256 =
-        QCryptographicHash::hash(QByteArray::fromStdString(image), QCryptographicHash::Sha256)
-            .toHex()
-            .toStdString();
-    struct Expected {
-        std::vector<std::string> Faults;
-        std::string Outcome;
-        int Exit, Blocks;
-        std::vector<int> Requests;
-    };
-    const Expected expected[] = {
-        {{}, "written", 0, 512, {1, 512, 1}},
-        {{"--never-ack-block", "7"}, "write_failed", 4, 7, {1, 10, 1}},
-        {{}, "written", 0, 512, {1, 512, 1}},
-        {{"--mute", "find"}, "not_found", 3, 0, {3, 0, 0}},
-        {{"--wrong-echo", "reset"}, "reset_not_acknowledged", 6, 512, {1, 512, 3}}};
-    std::vector<std::unique_ptr<Unit>> units;
-    std::vector<std::string> args{"program", "--image", folder / "image.bin",
-                                  "--json",  "--log",   folder / "log.csv"};
-    for (const Expected& e : expected) {
-        units.push_back(std::make_unique<Unit>(e.Faults));
-        args.insert(args.end(), {"--port", units.back()->sim.Device});
-    }
-    Child_Process cli(Cli, args);
-    ASSERT_EQ(cli.Wait(30s), 6) << cli.Err();
-    const std::string log = Read_File(folder / "log.csv");
-    EXPECT_EQ(log.substr(0, log.find('\n')),
-              "finished,port,device,serial,outcome,exit_code,blocks,retries,seconds,image_sha256");
-    EXPECT_EQ(Count(log, "," + sha256 + "\n"), 5) << log;
-    EXPECT_EQ(Count(cli.Out(), "\"image_sha256\":\"" + sha256 + "\""), 5) << cli.Out();
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const Expected& e = expected[i];
-        const std::string& device = units[i]->sim.Device;
-        const std::string exit = std::to_string(e.Exit), blocks = std::to_string(e.Blocks);
-        EXPECT_EQ(Count(cli.Out(), "\"device\":\"" + device + "\",\"serial\":null,\"outcome\":\"" +
-                                       e.Outcome + "\",\"exit_code\":" + exit +
-                                       ",\"blocks\":" + blocks + ","),
-                  1)
-            << cli.Out();
-        EXPECT_EQ(Count(log, "," + device + "," + device + ",," + e.Outcome + "," + exit + "," +
-                                 blocks + ","),
-                  1)
-            << log;
-        EXPECT_EQ(units[i]->Requests(), e.Requests) << i;
-        if (e.Exit == 0) {
-            EXPECT_TRUE(units[i]->Held() == image) << i;
-        }
-    }
-    EXPECT_NE(cli.Out().find("\n{\"summary\":true,\"rounds\":1,\"units\":5,\"succeeded\":2,"
-                             "\"failed\":3,\"exit_code\":6}"),
-              std::string::npos)
-        << cli.Out();
 }
 
 // Ctrl-C, while every unit waits for the acknowledgement of its first block, stops them all where
