@@ -63,7 +63,8 @@ inline File_Failure Write_File_Atomically(const std::string& path,
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-// A failure told by the system's error number, for a file this module did not open itself.
+// A failure told by a POSIX error number, for a file this module did not open itself (the
+// production log, which is built over POSIX only).
 File_Failure System_File_Failure(int error, File_Use use, const std::string& path);
 
 // The system's own text for its error number, where a failure has no cause of its own.
