@@ -30,3 +30,10 @@ inline QWidget* Page_Holding(QWidget* frame) {
     layout->addStretch(1);
     return page;
 }
+
+// Shows a window that may be hidden or behind others, in front and with the focus.
+inline void Bring_Forward(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

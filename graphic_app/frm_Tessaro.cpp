@@ -272,16 +272,12 @@ void frm_Tessaro::Open_Converter(int model_index, int slot, const std::string& s
         delete converter_.data();
         return;
     }
-    converter_->show();
-    converter_->raise();
-    converter_->activateWindow();
+    Bring_Forward(converter_);
 }
 
 void frm_Tessaro::smnu_Comunicazione_Click() {
     if (frm_RS232* open = Serial_Window()) {
-        open->show();
-        open->raise();
-        open->activateWindow();
+        Bring_Forward(open);
         return;
     }
     serial_ = new frm_RS232(data_, RS232_Interface_, session_, ws_);
@@ -312,9 +308,7 @@ void frm_Tessaro::Open_Station() {
             }
         });
     }
-    station_->show();
-    station_->raise();
-    station_->activateWindow();
+    Bring_Forward(station_);
 }
 
 void frm_Tessaro::closeEvent(QCloseEvent* event) {

@@ -284,10 +284,7 @@ void Station_Window::Port_Skipped(const std::string& named, const Port_Open_Fail
 void Station_Window::Unit_Started(std::size_t unit, const Port_Entry& port,
                                   const std::string& named) {
     const Unit_Tile& tile = model_.Unit_Started(unit, port, named);
-    auto* widget = new Station_Tile;
-    const int at = int(tiles_.size());
-    tile_grid_->addWidget(widget, at / Tile_Columns, at % Tile_Columns);
-    tiles_.push_back(widget);
+    Add_Tile_Widget();
     Show_Tile(&tile);
 }
 
@@ -333,17 +330,21 @@ void Station_Window::Show_Tile(const Unit_Tile* tile) {
     }
 }
 
+Station_Tile* Station_Window::Add_Tile_Widget() {
+    auto* widget = new Station_Tile;
+    const int at = int(tiles_.size());
+    tile_grid_->addWidget(widget, at / Tile_Columns, at % Tile_Columns);
+    tiles_.push_back(widget);
+    return widget;
+}
+
 void Station_Window::Show_Tiles() {
     for (Station_Tile* tile : tiles_) {
         delete tile;
     }
     tiles_.clear();
     for (const Unit_Tile& tile : model_.Tiles()) {
-        auto* widget = new Station_Tile;
-        const int at = int(tiles_.size());
-        tile_grid_->addWidget(widget, at / Tile_Columns, at % Tile_Columns);
-        tiles_.push_back(widget);
-        widget->Show(tile, int(image_.size() / Block_Size));
+        Add_Tile_Widget()->Show(tile, int(image_.size() / Block_Size));
     }
 }
 

@@ -72,6 +72,8 @@ class Station_Window : public QWidget, public Watch_Output {
     void Ended();
     double Seconds() const; // since "Avvia"
     void List_Built_In_Ports();
+    // The next tile's widget, placed in the grid after the others.
+    Station_Tile* Add_Tile_Widget();
     void Show_Tile(const Unit_Tile* tile);
     void Show_Tiles();
     void Show_State();
